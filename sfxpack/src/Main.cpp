@@ -1,0 +1,3 @@
+#include "SfxPackCli.h"
+
+int main(int argc, char** argv) { return sfxpack::RunCli(argc, argv); }

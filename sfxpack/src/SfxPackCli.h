@@ -1,0 +1,6 @@
+// Command-line front end of sfxpack.
+#pragma once
+
+namespace sfxpack {
+int RunCli(int argc, char** argv);
+}
