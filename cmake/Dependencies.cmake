@@ -3,7 +3,7 @@
 # compiled from Debian's googletest sources.
 set(SFX_BOOST_COMPONENTS log log_setup filesystem regex iostreams thread system)
 if(WIN32)
-    set(SFX_BOOST_PREFIX "${SFX_DEPS_CACHE}/boost-1.81-mingw32")
+    set(SFX_BOOST_PREFIX "${SFX_DEPS_CACHE}/boost-1.81-mingw32-win7-os")
     set(Boost_USE_STATIC_LIBS ON)
     set(Boost_USE_STATIC_RUNTIME ON)
     set(Boost_USE_MULTITHREADED ON)
@@ -24,7 +24,7 @@ target_link_libraries(sfx_boost INTERFACE Boost::log Boost::log_setup Boost::fil
 target_compile_definitions(sfx_boost INTERFACE BOOST_ALL_NO_LIB BOOST_FILESYSTEM_NO_DEPRECATED)
 if(WIN32)
     # Windows 7 is the oldest system the manifest lists.
-    target_compile_definitions(sfx_boost INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601
+    target_compile_definitions(sfx_boost INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601 BOOST_USE_WINAPI_VERSION=0x0601
         NTDDI_VERSION=0x06010000 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 endif()
 
@@ -36,9 +36,8 @@ function(sfx_gtest_targets)
         set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
         set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
         set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+        # Its own CMake file defines GTest::gtest and GTest::gtest_main.
         add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
-        add_library(GTest::gtest ALIAS gtest)
-        add_library(GTest::gtest_main ALIAS gtest_main)
     else()
         find_package(GTest REQUIRED)
     endif()

@@ -6,7 +6,8 @@ set -euo pipefail
 
 CACHE="${SFX_DEPS_CACHE:-$HOME/.cache/sfxstub-deps}"
 BOOST_VERSION=1.81
-BOOST_PREFIX="$CACHE/boost-$BOOST_VERSION-mingw32"
+# The prefix names the build settings too, so a change of them builds anew.
+BOOST_PREFIX="$CACHE/boost-$BOOST_VERSION-mingw32-win7-os"
 SEVENZIP_DIR="$CACHE/7zip-26"
 JOBS="$(nproc)"
 
@@ -87,6 +88,7 @@ build_boost() {
         toolset=gcc-mingw target-os=windows address-model=32 architecture=x86 \
         threadapi=win32 link=static runtime-link=static variant=release threading=multi \
         cxxflags="-ffunction-sections -fdata-sections -Os" \
+        define=_WIN32_WINNT=0x0601 define=BOOST_USE_WINAPI_VERSION=0x0601 \
         --with-log --with-filesystem --with-regex --with-iostreams --with-system \
         --with-exception --with-thread -sNO_BZIP2=1 -sNO_ZLIB=1 -sNO_LZMA=1 -sNO_ZSTD=1 \
         -j"$JOBS" install >/dev/null)

@@ -21,7 +21,7 @@ start_xvfb() {
     local n
     for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
         echo $! >"$dir/xvfb.pid"
         for _ in $(seq 50); do
             [ -e "/tmp/.X11-unix/X$n" ] && { echo ":$n" >"$dir/display"; return; }
@@ -37,11 +37,12 @@ up)
     start_xvfb
     wine_env
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        timeout 300 wineboot -i >"$dir/wineboot.log" 2>&1
+        timeout 300 wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
     fi
-    wineserver -p
+    # Daemons must not hold the caller's output open (CTest waits for it).
+    wineserver -p </dev/null >>"$dir/wineserver.log" 2>&1 || true
     # Wine answers the first start of a program slowly; warm it up once.
-    timeout 120 wine cmd.exe /c exit 0 >/dev/null 2>&1 || true
+    timeout 120 wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
     ;;
 down)
     wine_env

@@ -1,0 +1,59 @@
+// The stub's application object. InitInstance performs the whole run on the
+// user-interface thread and always returns FALSE; ExitInstance hands the exit
+// code to the process. DoMessageBox is the one door of every message box of
+// the process: it logs the request and decides from the user-interface level
+// whether the box is shown.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "common/setup/InstallStringResources.h"
+#include "framework/WinApp.h"
+#include "sfx/SfxConfig.h"
+#include "sfx/SfxSettings.h"
+#include "sfx/SfxTypes.h"
+
+class CApp : public fw::CWinApp {
+public:
+    CApp();
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    int DoMessageBox(const std::wstring& text, UINT type, UINT helpId) override;
+
+    // Loads the string tables of a culture and applies its language section.
+    bool SetCulture(const std::wstring& newCulture);
+
+    sfx::UiLevel GetUiLevel() const noexcept { return uiLevel; }
+    void SetUiLevel(sfx::UiLevel level) noexcept { uiLevel = level; }
+    int GetExitCode() const noexcept { return exitCode; }
+    const sfx::SfxConfig& GetConfig() const noexcept { return config; }
+    const kvmsi::InstallStringResources& GetStrings() const noexcept { return strings; }
+
+    // The steps of InitInstance that read input, open for the Windows tests.
+    // Each returns false when the run ends there, with exitCode set.
+    bool ApplyCommandLine(const std::vector<std::wstring>& arguments);
+    bool ReadConfiguration(const std::wstring& executablePath);
+
+private:
+    void ShowHelp();
+    void ApplyStartupValues();
+
+    int exitCode = 0;
+    sfx::UiLevel uiLevel = sfx::UiLevel::Normal;
+    sfx::SfxConfig config;
+    std::wstring requestedCulture;
+    std::wstring culture;
+    std::wstring productName;
+    std::wstring extractDir;
+    std::wstring archivePath;
+    bool extractOnly = false;
+    bool callerGivesValuesFile = false;
+    bool multilingual = false;
+    bool showLanguageDialog = false;
+    bool extractOnlyFromConfig = false;
+    sfx::OverwriteAnswer overwriteAnswer = sfx::OverwriteAnswer::YesToAll;
+    kvmsi::InstallStringResources strings;
+
+    bool comInitialized_ = false;
+};

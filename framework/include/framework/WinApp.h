@@ -1,0 +1,48 @@
+// The application object: one global instance per program. Run() calls
+// InitInstance and, when it returns FALSE, goes straight to ExitInstance, whose
+// result becomes the process exit code. Every message box of the process is
+// requested through MessageBox(), which the application may route.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace fw {
+
+class CWinApp {
+public:
+    explicit CWinApp(std::wstring appName);
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+    virtual ~CWinApp();
+
+    // The program's entry point calls this once from the user-interface thread.
+    int Run(HINSTANCE instance);
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+    virtual int DoMessageBox(const std::wstring& text, UINT type, UINT helpId);
+
+    const std::wstring& GetAppName() const noexcept { return appName_; }
+    void SetAppName(std::wstring name) { appName_ = std::move(name); }
+    HINSTANCE GetInstance() const noexcept { return instance_; }
+
+    // The main window belongs to the user-interface thread; on any other
+    // thread there is none.
+    HWND GetMainWnd() const noexcept;
+    void SetMainWnd(HWND window) noexcept { mainWindow_ = window; }
+
+    static CWinApp* Current() noexcept { return current_; }
+
+private:
+    std::wstring appName_;
+    HINSTANCE instance_ = nullptr;
+    HWND mainWindow_ = nullptr;
+    DWORD uiThreadId_ = 0;
+    static CWinApp* current_;
+};
+
+// Shows a message box through the application's routing.
+int AfxMessageBox(const std::wstring& text, UINT type = MB_OK, UINT helpId = 0);
+
+}  // namespace fw
