@@ -29,6 +29,10 @@ public:
     int GetExitCode() const noexcept { return exitCode; }
     const sfx::SfxConfig& GetConfig() const noexcept { return config; }
     const kvmsi::InstallStringResources& GetStrings() const noexcept { return strings; }
+    bool IsExtractOnly() const noexcept { return extractOnly; }
+    bool IsExtractOnlyFromConfig() const noexcept { return extractOnlyFromConfig; }
+    bool ShowsLanguageDialog() const noexcept { return showLanguageDialog; }
+    const std::wstring& GetExtractDir() const noexcept { return extractDir; }
 
     // The steps of InitInstance that read input, open for the Windows tests.
     // Each returns false when the run ends there, with exitCode set.

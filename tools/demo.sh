@@ -23,9 +23,15 @@ CFG
 "$build/bin/sfxpack" inspect "$demo/DemoSetup.exe"
 
 "$root/tools/wine-env.sh" up "$build/wine"
+# runreport reports the full 32-bit exit code (Wine hands Linux only its low 8 bits).
+report="$demo/report.txt"
+winpath() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
 echo "--- running DemoSetup.exe /q under Wine"
-set +e
-"$root/tools/wine-run.sh" "$build/wine" 120 "$build/mingw/bin/runreport.exe" "$demo/DemoSetup.exe" /q
-code=$?
-set -e
-echo "--- DemoSetup.exe exit code: $code"
+"$root/tools/wine-run.sh" "$build/wine" 120 "$build/mingw/bin/runreport.exe" --report "$(winpath "$report")" \
+    --timeout 100000 "$(winpath "$demo/DemoSetup.exe")" /q || true
+code="$(tr -d '\r' <"$report" 2>/dev/null | sed -n 's/^exit //p')"
+if [ -z "$code" ]; then
+    echo "--- DemoSetup.exe did not finish:"; cat "$report" 2>/dev/null
+    exit 1
+fi
+printf -- '--- DemoSetup.exe exit code: %d (0x%08X)\n' "$code" "$code"

@@ -105,7 +105,8 @@ def _text(data):
 
 class WineResult(collections.namedtuple("WineResult", "code stdout stderr")):
     """(exit code, stdout, stderr) of a finished program; code is the full
-    32-bit unsigned value, None when the harness killed the program. Also
+    32-bit unsigned value, None when the harness killed the program; the
+    texts are decoded as UTF-8 with CR LF turned into LF. Also
     carries pid (the Windows process id) and left (how many processes it
     started were still running when it ended; they were terminated)."""
 
@@ -253,30 +254,34 @@ def run_wine(exe, args=(), timeout=60, *, cmdline=None, env=None, cwd=None, stdi
         process.kill()
 
 
-# ---- uidriver -----------------------------------------------------------
-
 class DriverResult(collections.namedtuple("DriverResult", "code output")):
     """(exit code, stdout) of uidriver; stderr in .stderr."""
 
     stderr = ""
 
 
-def uidriver(*args, timeout=30):
+def uidriver(*args, timeout=30, raw=False):
     """Runs uidriver.exe with the given arguments: DriverResult (code, output).
     Codes: 0 done, 1 timed out, 3 failed; a usage error (2) raises, as it is
-    a mistake in the test."""
+    a mistake in the test. The output's line ends are kept only with raw."""
     args = [str(a) for a in args]
     command = _wine_command(timeout, win_path(win_bin("uidriver.exe")), args)
-    try:
-        done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
-                              timeout=timeout + WINE_GRACE_SECONDS)
-    except subprocess.TimeoutExpired as e:
-        raise WineTimeout(f"uidriver {' '.join(args)} hung", _text(e.stdout or b""), _text(e.stderr or b""))
-    result = DriverResult(done.returncode, _text(done.stdout))
-    result.stderr = _text(done.stderr)
-    if done.returncode == 124:
+    # Files, not pipes: a Wine process that uidriver happens to start (the
+    # desktop process) would inherit a pipe and keep it open.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        try:
+            code = subprocess.run(command, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                  timeout=timeout + WINE_GRACE_SECONDS).returncode
+        except subprocess.TimeoutExpired:
+            code = None
+        out.seek(0)
+        err.seek(0)
+        output = out.read()
+        result = DriverResult(code, output.decode("utf-8", errors="replace") if raw else _text(output))
+        result.stderr = _text(err.read())
+    if code is None or code == 124:
         raise WineTimeout(f"uidriver {' '.join(args)} hung", result.output, result.stderr)
-    if done.returncode == 2:
+    if code == 2:
         raise UiDriverError(f"uidriver {' '.join(args)}: usage error\n{result.stderr}")
     return result
 
@@ -363,9 +368,9 @@ def send_keys(*keys, method=None, control_id=None, **selector):
 
 
 def clipboard_text(timeout_ms=0):
-    """The clipboard's Unicode text, or None when there is none (after
-    waiting up to timeout_ms)."""
-    result = uidriver("clipboard", "--timeout", timeout_ms, timeout=timeout_ms / 1000 + 30)
+    """The clipboard's Unicode text exactly as it is (line ends included),
+    or None when there is none (after waiting up to timeout_ms)."""
+    result = uidriver("clipboard", "--timeout", timeout_ms, timeout=timeout_ms / 1000 + 30, raw=True)
     if result.code == 1:
         return None
     if result.code != 0:
@@ -378,8 +383,6 @@ def clear_clipboard():
     if result.code != 0:
         raise UiDriverError(f"uidriver clipboard --clear failed: {result.stderr.strip()}")
 
-
-# ---- archives and packages ----------------------------------------------
 
 def make_archive(files, out, extra_7z_args=()):
     """Builds a 7z archive at out from {relative path: bytes or str} (a path
@@ -429,8 +432,6 @@ def build_package(config_text, archive_path, out, extra_args=(), *, stub=None, t
         raise AssertionError(f"{' '.join(command)} failed with {done.returncode}:\n{_text(done.stdout)}")
     return out
 
-
-# ---- test case base -----------------------------------------------------
 
 class SfxTestCase(unittest.TestCase):
     """Base of the end-to-end tests: a fresh scratch folder per test

@@ -1,4 +1,4 @@
-// Error details (Part 4.2), portable behaviour. Natively SystemMessage is the
+// Error details, portable behaviour. Natively SystemMessage is the
 // empty stand-in, so code messages come from the categories themselves.
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ const BoostTestCategory& boostTestCategory() {
     return category;
 }
 
-// Shaped like Part 4.3's FileException: a stream failure (a system error) that
+// Shaped like the file device's FileException: a stream failure (a system error) that
 // also carries Boost exception information.
 struct TestFileException : std::ios_base::failure, virtual boost::exception {
     TestFileException(const std::string& message, const std::error_code& code) : failure(message, code) {}
@@ -168,7 +168,7 @@ TEST(ExceptionDetails, SystemErrorMessageEndingInFullStop) {
 TEST(ExceptionDetails, BoostSystemError) {
     const boost::system::system_error error(4, boostTestCategory(), "writing");
     ASSERT_STREQ(error.what(), "writing: boost message 4 [btest:4]");
-    // Only ": " and the code message is removed, as the Part says.
+    // Only ": " and the code message is removed; the Boost suffix stays.
     EXPECT_EQ(DetailsOf(error), L"Writing [btest:4].\n\nError details:\nboost message 4 (btest:4)");
 }
 

@@ -23,8 +23,7 @@ public:
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
     UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept
-    {
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) reset(other.release());
         return *this;
     }
@@ -32,14 +31,12 @@ public:
 
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
-    HANDLE release()
-    {
+    HANDLE release() {
         HANDLE h = handle_;
         handle_ = nullptr;
         return h;
     }
-    void reset(HANDLE h = nullptr)
-    {
+    void reset(HANDLE h = nullptr) {
         if (handle_) CloseHandle(handle_);
         handle_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
@@ -48,21 +45,19 @@ private:
     HANDLE handle_ = nullptr;
 };
 
-inline std::string ToUtf8(std::wstring_view text)
-{
+inline std::string ToUtf8(std::wstring_view text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
     if (size > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                            nullptr);
     }
     return out;
 }
 
-inline std::wstring FromUtf8(std::string_view text)
-{
+inline std::wstring FromUtf8(std::string_view text) {
     if (text.empty()) return {};
     const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(size > 0 ? size : 0), L'\0');
@@ -75,8 +70,7 @@ inline std::wstring FromUtf8(std::string_view text)
 // Writes UTF-8 to a standard handle. The tests read our output through pipes
 // and files, where the C runtime's wide output would go through the ANSI
 // code page; a real console gets the text with WriteConsoleW instead.
-inline void WriteStd(DWORD which, std::wstring_view text)
-{
+inline void WriteStd(DWORD which, std::wstring_view text) {
     const HANDLE out = GetStdHandle(which);
     if (out == nullptr || out == INVALID_HANDLE_VALUE || text.empty()) return;
     DWORD mode = 0;
@@ -89,12 +83,15 @@ inline void WriteStd(DWORD which, std::wstring_view text)
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-inline void Out(std::wstring_view text) { WriteStd(STD_OUTPUT_HANDLE, text); }
-inline void Err(std::wstring_view text) { WriteStd(STD_ERROR_HANDLE, text); }
+inline void Out(std::wstring_view text) {
+    WriteStd(STD_OUTPUT_HANDLE, text);
+}
+inline void Err(std::wstring_view text) {
+    WriteStd(STD_ERROR_HANDLE, text);
+}
 
 // Decimal or 0x-prefixed hexadecimal, the whole text, no sign.
-inline std::optional<unsigned long long> ParseNumber(std::wstring_view text)
-{
+inline std::optional<unsigned long long> ParseNumber(std::wstring_view text) {
     if (text.empty()) return std::nullopt;
     int base = 10;
     if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
@@ -104,10 +101,14 @@ inline std::optional<unsigned long long> ParseNumber(std::wstring_view text)
     unsigned long long value = 0;
     for (wchar_t c : text) {
         unsigned digit = 0;
-        if (c >= L'0' && c <= L'9') digit = static_cast<unsigned>(c - L'0');
-        else if (base == 16 && c >= L'a' && c <= L'f') digit = static_cast<unsigned>(c - L'a' + 10);
-        else if (base == 16 && c >= L'A' && c <= L'F') digit = static_cast<unsigned>(c - L'A' + 10);
-        else return std::nullopt;
+        if (c >= L'0' && c <= L'9')
+            digit = static_cast<unsigned>(c - L'0');
+        else if (base == 16 && c >= L'a' && c <= L'f')
+            digit = static_cast<unsigned>(c - L'a' + 10);
+        else if (base == 16 && c >= L'A' && c <= L'F')
+            digit = static_cast<unsigned>(c - L'A' + 10);
+        else
+            return std::nullopt;
         if (digit >= static_cast<unsigned>(base)) return std::nullopt;
         if (value > (~0ULL - digit) / static_cast<unsigned>(base)) return std::nullopt;
         value = value * static_cast<unsigned>(base) + digit;
@@ -115,18 +116,16 @@ inline std::optional<unsigned long long> ParseNumber(std::wstring_view text)
     return value;
 }
 
-inline std::wstring Hex(unsigned long long value, int digits = 8)
-{
+inline std::wstring Hex(unsigned long long value, int digits = 8) {
     wchar_t buffer[32];
     std::swprintf(buffer, 32, L"0x%0*llX", digits, value);
     return buffer;
 }
 
-inline std::wstring Upper(std::wstring_view text)
-{
+inline std::wstring Upper(std::wstring_view text) {
     std::wstring out(text);
     for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(c));
     return out;
 }
 
-} // namespace uidriver
+}  // namespace uidriver

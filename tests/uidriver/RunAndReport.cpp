@@ -48,8 +48,7 @@ constexpr int kExitFailure = 125;
 
 class Report {
 public:
-    explicit Report(const std::wstring& path)
-    {
+    explicit Report(const std::wstring& path) {
         if (!path.empty()) {
             file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -58,8 +57,7 @@ public:
     }
     bool Ok() const { return !toFile_ || static_cast<bool>(file_); }
 
-    void Line(const std::wstring& text)
-    {
+    void Line(const std::wstring& text) {
         if (!toFile_) {
             Err(L"runreport: " + text + L"\n");
             return;
@@ -76,8 +74,7 @@ private:
 };
 
 // The quoting that CommandLineToArgvW and the C runtimes undo.
-std::wstring QuoteArgument(const std::wstring& arg)
-{
+std::wstring QuoteArgument(const std::wstring& arg) {
     if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
     std::wstring out = L"\"";
     size_t backslashes = 0;
@@ -86,8 +83,10 @@ std::wstring QuoteArgument(const std::wstring& arg)
             ++backslashes;
             continue;
         }
-        if (c == L'"') out.append(backslashes * 2 + 1, L'\\');
-        else out.append(backslashes, L'\\');
+        if (c == L'"')
+            out.append(backslashes * 2 + 1, L'\\');
+        else
+            out.append(backslashes, L'\\');
         backslashes = 0;
         out += c;
     }
@@ -96,15 +95,15 @@ std::wstring QuoteArgument(const std::wstring& arg)
     return out;
 }
 
-bool ReadCommandLineFile(const std::wstring& path, std::wstring& commandLine)
-{
+bool ReadCommandLineFile(const std::wstring& path, std::wstring& commandLine) {
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     std::string bytes;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r')) bytes.pop_back();
     commandLine = FromUtf8(bytes);
@@ -113,12 +112,12 @@ bool ReadCommandLineFile(const std::wstring& path, std::wstring& commandLine)
 
 // The child gets inheritable duplicates: the handles Wine gives a process
 // for Linux file descriptors are not inheritable themselves.
-HANDLE InheritableStd(DWORD which, std::vector<UniqueHandle>& keep)
-{
+HANDLE InheritableStd(DWORD which, std::vector<UniqueHandle>& keep) {
     const HANDLE h = GetStdHandle(which);
     if (h == nullptr || h == INVALID_HANDLE_VALUE) return h;
     HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+    if (!DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &copy, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS)) {
         return h;
     }
     keep.emplace_back(copy);
@@ -127,8 +126,7 @@ HANDLE InheritableStd(DWORD which, std::vector<UniqueHandle>& keep)
 
 // Processes of the job other than the program itself. Wine may still count
 // the program for a moment after its handle was signalled.
-size_t OtherProcesses(HANDLE job, DWORD programId)
-{
+size_t OtherProcesses(HANDLE job, DWORD programId) {
     const ULONGLONG deadline = GetTickCount64() + 500;
     for (;;) {
         struct {
@@ -147,11 +145,10 @@ size_t OtherProcesses(HANDLE job, DWORD programId)
     }
 }
 
-void DisableWineCrashDialog()
-{
+void DisableWineCrashDialog() {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineDbg", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineDbg", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
         return;
     }
     const DWORD show = 0;
@@ -159,10 +156,9 @@ void DisableWineCrashDialog()
     RegCloseKey(key);
 }
 
-} // namespace
+}  // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     std::wstring reportPath;
     std::wstring commandLine;
     DWORD timeout = INFINITE;
@@ -233,6 +229,12 @@ int wmain(int argc, wchar_t** argv)
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     DisableWineCrashDialog();
 
+    // Wine starts its desktop process (explorer.exe, which also keeps the
+    // clipboard) from the first process that needs a desktop. Started from
+    // the program it would join the job and die with it, taking the
+    // clipboard along; started from here it stays outside.
+    GetDesktopWindow();
+
     UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
     if (job && !keep) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
@@ -250,8 +252,8 @@ int wmain(int argc, wchar_t** argv)
 
     PROCESS_INFORMATION process{};
     std::wstring mutableLine = commandLine;
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &process)) {
         const DWORD error = GetLastError();
         report.Line(L"error CreateProcessW failed with " + std::to_wstring(error) + L" for: " + commandLine);
         return kExitFailure;
@@ -266,8 +268,10 @@ int wmain(int argc, wchar_t** argv)
 
     if (WaitForSingleObject(processHandle.get(), timeout) == WAIT_TIMEOUT) {
         report.Line(L"timeout");
-        if (job) TerminateJobObject(job.get(), kExitTimeout);
-        else TerminateProcess(processHandle.get(), kExitTimeout);
+        if (job)
+            TerminateJobObject(job.get(), kExitTimeout);
+        else
+            TerminateProcess(processHandle.get(), kExitTimeout);
         WaitForSingleObject(processHandle.get(), 5000);
         return kExitTimeout;
     }

@@ -108,16 +108,15 @@ struct Failure {
     std::wstring message;
 };
 
-// ---- command line -------------------------------------------------------
-
 class Options {
 public:
-    Options(int argc, wchar_t** argv)
-    {
+    Options(int argc, wchar_t** argv) {
         static const std::set<std::wstring> withValue = {
-            L"--title", L"--title-contains", L"--class", L"--pid", L"--hwnd", L"--text-contains", L"--timeout",
-            L"--id",    L"--key",            L"--method", L"--text", L"--index", L"--item"};
-        static const std::set<std::wstring> flags = {L"--hidden", L"--json", L"--command", L"--force", L"--clear"};
+            L"--title",         L"--title-contains", L"--class", L"--pid", L"--hwnd",
+            L"--text-contains", L"--timeout",        L"--id",    L"--key", L"--method",
+            L"--text",          L"--index",          L"--item"};
+        static const std::set<std::wstring> flags = {L"--hidden", L"--json", L"--command", L"--force",
+                                                     L"--clear"};
         for (int i = 2; i < argc; ++i) {
             const std::wstring name = argv[i];
             if (withValue.count(name)) {
@@ -132,32 +131,27 @@ public:
     }
 
     bool Has(const std::wstring& name) const { return values_.count(name) > 0 || flags_.count(name) > 0; }
-    const std::vector<std::wstring>& All(const std::wstring& name) const
-    {
+    const std::vector<std::wstring>& All(const std::wstring& name) const {
         static const std::vector<std::wstring> none;
         const auto it = values_.find(name);
         return it == values_.end() ? none : it->second;
     }
-    std::wstring Get(const std::wstring& name) const
-    {
+    std::wstring Get(const std::wstring& name) const {
         const auto& all = All(name);
         return all.empty() ? std::wstring() : all.back();
     }
-    std::wstring Require(const std::wstring& name) const
-    {
+    std::wstring Require(const std::wstring& name) const {
         if (!Has(name)) throw UsageError{L"this command needs " + name};
         return Get(name);
     }
-    unsigned long long Number(const std::wstring& name, unsigned long long fallback) const
-    {
+    unsigned long long Number(const std::wstring& name, unsigned long long fallback) const {
         if (!Has(name)) return fallback;
         const auto value = ParseNumber(Get(name));
         if (!value) throw UsageError{name + L" must be a number"};
         return *value;
     }
     // Control ids may be written as -1 (IDC_STATIC in extended templates).
-    int ControlId() const
-    {
+    int ControlId() const {
         std::wstring text = Require(L"--id");
         const bool negative = !text.empty() && text[0] == L'-';
         if (negative) text.erase(0, 1);
@@ -172,10 +166,7 @@ private:
     std::set<std::wstring> flags_;
 };
 
-// ---- window facts -------------------------------------------------------
-
-std::wstring ClassOf(HWND hwnd)
-{
+std::wstring ClassOf(HWND hwnd) {
     wchar_t buffer[256] = {};
     GetClassNameW(hwnd, buffer, 256);
     return buffer;
@@ -183,8 +174,7 @@ std::wstring ClassOf(HWND hwnd)
 
 // A top-level title is read without a message; a control's text may live in
 // the control only (rich edit), so it is asked with a bounded send.
-std::wstring TitleOf(HWND hwnd)
-{
+std::wstring TitleOf(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
     const int copied = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
@@ -192,77 +182,87 @@ std::wstring TitleOf(HWND hwnd)
     return text;
 }
 
-std::wstring ControlText(HWND hwnd)
-{
+std::wstring ControlText(HWND hwnd) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) {
         return TitleOf(hwnd);
     }
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                             kSendTimeoutMs, &copied)) {
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied)) {
         return TitleOf(hwnd);
     }
     text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
     return text;
 }
 
-bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+bool Contains(const std::wstring& text, const std::wstring& part) {
+    return text.find(part) != std::wstring::npos;
+}
 
-bool SameClass(const std::wstring& a, const std::wstring& b) { return Upper(a) == Upper(b); }
+bool SameClass(const std::wstring& a, const std::wstring& b) {
+    return Upper(a) == Upper(b);
+}
 
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param)
-{
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
     return TRUE;
 }
 
-std::vector<HWND> TopLevelWindows()
-{
+std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> windows;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
-std::vector<HWND> Descendants(HWND top)
-{
+std::vector<HWND> Descendants(HWND top) {
     std::vector<HWND> children;
     EnumChildWindows(top, CollectWindow, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 
-int ControlIdOf(HWND hwnd) { return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_ID)); }
+int ControlIdOf(HWND hwnd) {
+    return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_ID));
+}
 
-HWND FocusOfThread(DWORD thread)
-{
+HWND FocusOfThread(DWORD thread) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
-bool IsSelfOrChild(HWND top, HWND hwnd) { return hwnd && (hwnd == top || IsChild(top, hwnd)); }
+bool IsSelfOrChild(HWND top, HWND hwnd) {
+    return hwnd && (hwnd == top || IsChild(top, hwnd));
+}
 
-// ---- output -------------------------------------------------------------
-
-std::wstring Quote(const std::wstring& text)
-{
+std::wstring Quote(const std::wstring& text) {
     std::wstring out = L"\"";
     for (wchar_t c : text) {
         switch (c) {
-        case L'"': out += L"\\\""; break;
-        case L'\\': out += L"\\\\"; break;
-        case L'\n': out += L"\\n"; break;
-        case L'\r': out += L"\\r"; break;
-        case L'\t': out += L"\\t"; break;
-        default:
-            if (c < 0x20) {
-                wchar_t buffer[8];
-                std::swprintf(buffer, 8, L"\\u%04x", static_cast<unsigned>(c));
-                out += buffer;
-            } else {
-                out += c;
-            }
+            case L'"':
+                out += L"\\\"";
+                break;
+            case L'\\':
+                out += L"\\\\";
+                break;
+            case L'\n':
+                out += L"\\n";
+                break;
+            case L'\r':
+                out += L"\\r";
+                break;
+            case L'\t':
+                out += L"\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    wchar_t buffer[8];
+                    std::swprintf(buffer, 8, L"\\u%04x", static_cast<unsigned>(c));
+                    out += buffer;
+                } else {
+                    out += c;
+                }
         }
     }
     return out + L"\"";
@@ -272,28 +272,25 @@ std::wstring Quote(const std::wstring& text)
 class Record {
 public:
     explicit Record(bool json) : json_(json) {}
-    Record& Str(const wchar_t* key, const std::wstring& value) { return Raw(key, Quote(value), Quote(value)); }
-    Record& Num(const wchar_t* key, long long value)
-    {
+    Record& Str(const wchar_t* key, const std::wstring& value) {
+        return Raw(key, Quote(value), Quote(value));
+    }
+    Record& Num(const wchar_t* key, long long value) {
         const std::wstring text = std::to_wstring(value);
         return Raw(key, text, text);
     }
-    Record& HexNum(const wchar_t* key, unsigned long long value)
-    {
+    Record& HexNum(const wchar_t* key, unsigned long long value) {
         const std::wstring text = Hex(value);
         return Raw(key, text, Quote(text));
     }
-    Record& Bool(const wchar_t* key, bool value)
-    {
+    Record& Bool(const wchar_t* key, bool value) {
         return Raw(key, value ? L"1" : L"0", value ? L"true" : L"false");
     }
-    Record& Size(const wchar_t* key, long width, long height)
-    {
+    Record& Size(const wchar_t* key, long width, long height) {
         return Raw(key, std::to_wstring(width) + L"x" + std::to_wstring(height),
                    L"[" + std::to_wstring(width) + L"," + std::to_wstring(height) + L"]");
     }
-    Record& Rect(const wchar_t* key, const RECT& r)
-    {
+    Record& Rect(const wchar_t* key, const RECT& r) {
         const std::wstring list = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
                                   std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom);
         return Raw(key, list, L"[" + list + L"]");
@@ -301,8 +298,7 @@ public:
     void Print() const { Out((json_ ? L"{" + line_ + L"}" : line_) + L"\n"); }
 
 private:
-    Record& Raw(const wchar_t* key, const std::wstring& text, const std::wstring& json)
-    {
+    Record& Raw(const wchar_t* key, const std::wstring& text, const std::wstring& json) {
         if (!line_.empty()) line_ += json_ ? L"," : L" ";
         line_ += json_ ? Quote(key) + L":" + json : std::wstring(key) + L"=" + text;
         return *this;
@@ -312,8 +308,7 @@ private:
     std::wstring line_;
 };
 
-void PrintWindow(HWND hwnd, bool json)
-{
+void PrintWindow(HWND hwnd, bool json) {
     DWORD pid = 0;
     const DWORD tid = GetWindowThreadProcessId(hwnd, &pid);
     RECT client{};
@@ -346,8 +341,6 @@ void PrintWindow(HWND hwnd, bool json)
     record.Print();
 }
 
-// ---- selection ----------------------------------------------------------
-
 struct Selector {
     std::wstring title;
     std::wstring titleContains;
@@ -363,17 +356,15 @@ struct Selector {
           titleContains(options.Get(L"--title-contains")),
           className(options.Get(L"--class")),
           textContains(options.Get(L"--text-contains")),
-          hidden(options.Has(L"--hidden"))
-    {
+          hidden(options.Has(L"--hidden")) {
         pid = static_cast<DWORD>(options.Number(L"--pid", 0));
         hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(options.Number(L"--hwnd", 0)));
-        timeoutMs = static_cast<DWORD>(std::min<unsigned long long>(options.Number(L"--timeout", kDefaultTimeoutMs),
-                                                                     24ULL * 3600 * 1000));
+        timeoutMs = static_cast<DWORD>(std::min<unsigned long long>(
+            options.Number(L"--timeout", kDefaultTimeoutMs), 24ULL * 3600 * 1000));
         requireTitle = options.Has(L"--title");
     }
 
-    bool Matches(HWND candidate) const
-    {
+    bool Matches(HWND candidate) const {
         if (hwnd && candidate != hwnd) return false;
         DWORD owner = 0;
         GetWindowThreadProcessId(candidate, &owner);
@@ -396,8 +387,7 @@ struct Selector {
         return true;
     }
 
-    std::vector<HWND> MatchesNow() const
-    {
+    std::vector<HWND> MatchesNow() const {
         std::vector<HWND> found;
         for (HWND candidate : TopLevelWindows()) {
             if (Matches(candidate)) found.push_back(candidate);
@@ -406,8 +396,7 @@ struct Selector {
     }
 
     // The first match within the time limit, or nullptr.
-    HWND Wait() const
-    {
+    HWND Wait() const {
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         for (;;) {
             const auto found = MatchesNow();
@@ -417,8 +406,7 @@ struct Selector {
         }
     }
 
-    bool WaitGone() const
-    {
+    bool WaitGone() const {
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         for (;;) {
             if (MatchesNow().empty()) return true;
@@ -431,8 +419,7 @@ private:
     bool requireTitle = false;
 };
 
-HWND FindControl(HWND top, int id)
-{
+HWND FindControl(HWND top, int id) {
     HWND hiddenMatch = nullptr;
     for (HWND child : Descendants(top)) {
         if (ControlIdOf(child) != id) continue;
@@ -445,25 +432,20 @@ HWND FindControl(HWND top, int id)
 
 // Lets the target finish start-up before we act on it: a window can be
 // visible before its modal loop reads the queue.
-void WaitUntilIdle(HWND top)
-{
+void WaitUntilIdle(HWND top) {
     DWORD pid = 0;
     GetWindowThreadProcessId(top, &pid);
     UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid));
     if (process) WaitForInputIdle(process.get(), 1000);
 }
 
-// ---- actions ------------------------------------------------------------
-
-void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!PostMessageW(hwnd, message, wParam, lParam)) {
         throw Failure{L"PostMessageW failed with " + std::to_wstring(GetLastError())};
     }
 }
 
-LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) {
         throw Failure{L"the window did not answer message " + Hex(message, 4)};
@@ -471,8 +453,7 @@ LRESULT Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return static_cast<LRESULT>(result);
 }
 
-bool BringToForeground(HWND top)
-{
+bool BringToForeground(HWND top) {
     const ULONGLONG deadline = GetTickCount64() + 3000;
     while (GetForegroundWindow() != top) {
         if (GetTickCount64() >= deadline) return false;
@@ -485,11 +466,21 @@ bool BringToForeground(HWND top)
         if (attached) AttachThreadInput(self, current, FALSE);
         Sleep(kPollMs);
     }
-    return true;
+    // The target activates itself when it handles the change; keyboard input
+    // sent before that has no focus window to go to.
+    const DWORD thread = GetWindowThreadProcessId(top, nullptr);
+    for (;;) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (GetGUIThreadInfo(thread, &info) && info.hwndActive == top && IsSelfOrChild(top, info.hwndFocus)) {
+            return true;
+        }
+        if (GetTickCount64() >= deadline) return GetForegroundWindow() == top;
+        Sleep(kPollMs);
+    }
 }
 
-void FocusControl(HWND top, HWND control)
-{
+void FocusControl(HWND top, HWND control) {
     if (SameClass(ClassOf(top), L"#32770")) {
         Send(top, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     } else {
@@ -515,31 +506,36 @@ struct KeySpec {
     bool win = false;
 };
 
-KeySpec ParseKey(const std::wstring& spec)
-{
+KeySpec ParseKey(const std::wstring& spec) {
     static const std::map<std::wstring, WORD> names = {
-        {L"ESC", VK_ESCAPE},  {L"ESCAPE", VK_ESCAPE}, {L"ENTER", VK_RETURN}, {L"RETURN", VK_RETURN},
-        {L"TAB", VK_TAB},     {L"SPACE", VK_SPACE},   {L"BACKSPACE", VK_BACK}, {L"BACK", VK_BACK},
-        {L"DELETE", VK_DELETE}, {L"DEL", VK_DELETE},  {L"INSERT", VK_INSERT}, {L"INS", VK_INSERT},
-        {L"HOME", VK_HOME},   {L"END", VK_END},       {L"PGUP", VK_PRIOR},   {L"PAGEUP", VK_PRIOR},
-        {L"PGDN", VK_NEXT},   {L"PAGEDOWN", VK_NEXT}, {L"LEFT", VK_LEFT},    {L"RIGHT", VK_RIGHT},
-        {L"UP", VK_UP},       {L"DOWN", VK_DOWN},     {L"APPS", VK_APPS}};
+        {L"ESC", VK_ESCAPE},    {L"ESCAPE", VK_ESCAPE}, {L"ENTER", VK_RETURN},   {L"RETURN", VK_RETURN},
+        {L"TAB", VK_TAB},       {L"SPACE", VK_SPACE},   {L"BACKSPACE", VK_BACK}, {L"BACK", VK_BACK},
+        {L"DELETE", VK_DELETE}, {L"DEL", VK_DELETE},    {L"INSERT", VK_INSERT},  {L"INS", VK_INSERT},
+        {L"HOME", VK_HOME},     {L"END", VK_END},       {L"PGUP", VK_PRIOR},     {L"PAGEUP", VK_PRIOR},
+        {L"PGDN", VK_NEXT},     {L"PAGEDOWN", VK_NEXT}, {L"LEFT", VK_LEFT},      {L"RIGHT", VK_RIGHT},
+        {L"UP", VK_UP},         {L"DOWN", VK_DOWN},     {L"APPS", VK_APPS}};
     KeySpec key;
     std::wstring rest = Upper(spec);
     for (;;) {
         const size_t plus = rest.find(L'+');
         if (plus == std::wstring::npos || plus + 1 == rest.size()) break;
         const std::wstring modifier = rest.substr(0, plus);
-        if (modifier == L"CTRL" || modifier == L"CONTROL") key.ctrl = true;
-        else if (modifier == L"ALT") key.alt = true;
-        else if (modifier == L"SHIFT") key.shift = true;
-        else if (modifier == L"WIN") key.win = true;
-        else throw UsageError{L"unknown modifier in " + spec};
+        if (modifier == L"CTRL" || modifier == L"CONTROL")
+            key.ctrl = true;
+        else if (modifier == L"ALT")
+            key.alt = true;
+        else if (modifier == L"SHIFT")
+            key.shift = true;
+        else if (modifier == L"WIN")
+            key.win = true;
+        else
+            throw UsageError{L"unknown modifier in " + spec};
         rest.erase(0, plus + 1);
     }
     if (const auto it = names.find(rest); it != names.end()) {
         key.vk = it->second;
-    } else if (rest.size() == 1 && ((rest[0] >= L'A' && rest[0] <= L'Z') || (rest[0] >= L'0' && rest[0] <= L'9'))) {
+    } else if (rest.size() == 1 &&
+               ((rest[0] >= L'A' && rest[0] <= L'Z') || (rest[0] >= L'0' && rest[0] <= L'9'))) {
         key.vk = static_cast<WORD>(rest[0]);
     } else if (rest.size() >= 2 && rest[0] == L'F') {
         const auto n = ParseNumber(rest.substr(1));
@@ -551,19 +547,27 @@ KeySpec ParseKey(const std::wstring& spec)
     return key;
 }
 
-bool IsExtendedKey(WORD vk)
-{
+bool IsExtendedKey(WORD vk) {
     switch (vk) {
-    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_LWIN: case VK_APPS:
-        return true;
-    default:
-        return false;
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_LWIN:
+        case VK_APPS:
+            return true;
+        default:
+            return false;
     }
 }
 
-INPUT KeyInput(WORD vk, bool up)
-{
+INPUT KeyInput(WORD vk, bool up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
@@ -572,15 +576,13 @@ INPUT KeyInput(WORD vk, bool up)
     return input;
 }
 
-void SendInputs(std::vector<INPUT>& inputs)
-{
+void SendInputs(std::vector<INPUT>& inputs) {
     if (inputs.empty()) return;
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     if (sent != inputs.size()) throw Failure{L"SendInput failed with " + std::to_wstring(GetLastError())};
 }
 
-void SendKeyInput(const KeySpec& key)
-{
+void SendKeyInput(const KeySpec& key) {
     std::vector<WORD> modifiers;
     if (key.ctrl) modifiers.push_back(VK_CONTROL);
     if (key.alt) modifiers.push_back(VK_MENU);
@@ -594,8 +596,7 @@ void SendKeyInput(const KeySpec& key)
     SendInputs(inputs);
 }
 
-void PostKey(HWND target, const KeySpec& key)
-{
+void PostKey(HWND target, const KeySpec& key) {
     if (key.ctrl || key.alt || key.shift || key.win) {
         throw Failure{L"posted keys cannot carry modifiers; use --method input"};
     }
@@ -605,21 +606,23 @@ void PostKey(HWND target, const KeySpec& key)
     Post(target, WM_KEYUP, key.vk, 1 | scan | extended | (1L << 30) | (1L << 31));
 }
 
-// ---- list controls ------------------------------------------------------
+bool IsListBox(HWND control) {
+    return SameClass(ClassOf(control), L"ListBox");
+}
 
-bool IsListBox(HWND control) { return SameClass(ClassOf(control), L"ListBox"); }
+bool IsComboBox(HWND control) {
+    return SameClass(ClassOf(control), L"ComboBox");
+}
 
-bool IsComboBox(HWND control) { return SameClass(ClassOf(control), L"ComboBox"); }
-
-std::vector<std::wstring> ItemsOf(HWND control, LRESULT& selected)
-{
+std::vector<std::wstring> ItemsOf(HWND control, LRESULT& selected) {
     const bool list = IsListBox(control);
     if (!list && !IsComboBox(control)) throw Failure{L"the control is neither a combo box nor a list box"};
     const LRESULT count = Send(control, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0);
     selected = Send(control, list ? LB_GETCURSEL : CB_GETCURSEL, 0, 0);
     std::vector<std::wstring> items;
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = Send(control, list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        const LRESULT length =
+            Send(control, list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
         std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
         const LRESULT copied = Send(control, list ? LB_GETTEXT : CB_GETLBTEXT, static_cast<WPARAM>(i),
                                     reinterpret_cast<LPARAM>(text.data()));
@@ -629,10 +632,7 @@ std::vector<std::wstring> ItemsOf(HWND control, LRESULT& selected)
     return items;
 }
 
-// ---- commands -----------------------------------------------------------
-
-int CmdList(HWND top, bool json)
-{
+int CmdList(HWND top, bool json) {
     const DWORD thread = GetWindowThreadProcessId(top, nullptr);
     const HWND focus = FocusOfThread(thread);
     for (HWND child : Descendants(top)) {
@@ -659,14 +659,13 @@ int CmdList(HWND top, bool json)
     return kExitOk;
 }
 
-std::wstring WithLineFeeds(std::wstring text)
-{
-    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at)) text.erase(at, 1);
+std::wstring WithLineFeeds(std::wstring text) {
+    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at))
+        text.erase(at, 1);
     return text;
 }
 
-int CmdText(HWND top, bool hidden)
-{
+int CmdText(HWND top, bool hidden) {
     std::wstring out = TitleOf(top) + L"\n";
     for (HWND child : Descendants(top)) {
         if (!hidden && !IsWindowVisible(child)) continue;
@@ -677,8 +676,7 @@ int CmdText(HWND top, bool hidden)
     return kExitOk;
 }
 
-int CmdItems(HWND top, const Options& options, bool json)
-{
+int CmdItems(HWND top, const Options& options, bool json) {
     LRESULT selected = -1;
     const auto items = ItemsOf(FindControl(top, options.ControlId()), selected);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -691,8 +689,7 @@ int CmdItems(HWND top, const Options& options, bool json)
     return kExitOk;
 }
 
-int CmdPress(HWND top, const Options& options)
-{
+int CmdPress(HWND top, const Options& options) {
     const int id = options.ControlId();
     const HWND button = FindControl(top, id);
     if (!IsWindowEnabled(button) && !options.Has(L"--force")) {
@@ -709,13 +706,13 @@ int CmdPress(HWND top, const Options& options)
     return kExitOk;
 }
 
-int CmdKey(HWND top, const Options& options)
-{
+int CmdKey(HWND top, const Options& options) {
     std::vector<KeySpec> keys;
     for (const auto& spec : options.All(L"--key")) keys.push_back(ParseKey(spec));
     if (keys.empty()) throw UsageError{L"key needs --key"};
     const std::wstring method = options.Has(L"--method") ? options.Get(L"--method") : L"auto";
-    if (method != L"auto" && method != L"input" && method != L"post") throw UsageError{L"--method auto|input|post"};
+    if (method != L"auto" && method != L"input" && method != L"post")
+        throw UsageError{L"--method auto|input|post"};
 
     WaitUntilIdle(top);
     if (options.Has(L"--id")) FocusControl(top, FindControl(top, options.ControlId()));
@@ -731,8 +728,7 @@ int CmdKey(HWND top, const Options& options)
     return kExitOk;
 }
 
-int CmdType(HWND top, const Options& options)
-{
+int CmdType(HWND top, const Options& options) {
     const std::wstring text = options.Require(L"--text");
     WaitUntilIdle(top);
     if (options.Has(L"--id")) FocusControl(top, FindControl(top, options.ControlId()));
@@ -751,8 +747,7 @@ int CmdType(HWND top, const Options& options)
     return kExitOk;
 }
 
-int CmdSetText(HWND top, const Options& options)
-{
+int CmdSetText(HWND top, const Options& options) {
     const std::wstring text = options.Require(L"--text");
     const HWND control = FindControl(top, options.ControlId());
     if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()))) {
@@ -761,8 +756,7 @@ int CmdSetText(HWND top, const Options& options)
     return kExitOk;
 }
 
-int CmdSelect(HWND top, const Options& options)
-{
+int CmdSelect(HWND top, const Options& options) {
     const int id = options.ControlId();
     const HWND control = FindControl(top, id);
     LRESULT selected = -1;
@@ -781,12 +775,12 @@ int CmdSelect(HWND top, const Options& options)
     }
     // A program's own selection change does not notify; a user's does.
     Post(GetParent(control), WM_COMMAND,
-         MAKEWPARAM(static_cast<WORD>(id), list ? LBN_SELCHANGE : CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+         MAKEWPARAM(static_cast<WORD>(id), list ? LBN_SELCHANGE : CBN_SELCHANGE),
+         reinterpret_cast<LPARAM>(control));
     return kExitOk;
 }
 
-int CmdClipboard(const Options& options)
-{
+int CmdClipboard(const Options& options) {
     const DWORD timeoutMs = static_cast<DWORD>(options.Number(L"--timeout", 0));
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
@@ -822,8 +816,7 @@ int CmdClipboard(const Options& options)
     }
 }
 
-int Run(int argc, wchar_t** argv)
-{
+int Run(int argc, wchar_t** argv) {
     if (argc < 2) throw UsageError{L"no command"};
     const std::wstring command = argv[1];
     if (command == L"--help" || command == L"-h" || command == L"help") {
@@ -842,9 +835,9 @@ int Run(int argc, wchar_t** argv)
         return found.empty() ? kExitTimeout : kExitOk;
     }
 
-    static const std::set<std::wstring> known = {L"wait",   L"list",    L"text",   L"items",  L"press",
-                                                 L"key",    L"type",    L"settext", L"select", L"focus",
-                                                 L"activate", L"close"};
+    static const std::set<std::wstring> known = {L"wait",   L"list",  L"text",     L"items",
+                                                 L"press",  L"key",   L"type",     L"settext",
+                                                 L"select", L"focus", L"activate", L"close"};
     if (!known.count(command)) throw UsageError{L"unknown command " + command};
     const HWND top = selector.Wait();
     if (!top) return kExitTimeout;
@@ -875,10 +868,9 @@ int Run(int argc, wchar_t** argv)
     return kExitOk;
 }
 
-} // namespace
+}  // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     try {
         return Run(argc, argv);
     } catch (const UsageError& e) {

@@ -1,7 +1,7 @@
-// Error details (Part 4.2) with the real system message table, under Wine.
+// Error details with the real system message table, under Wine.
 // Wine's message texts differ from Windows' ("Access denied." against "Access
 // is denied."), so expectations take the text from FormatMessageW itself and
-// pin only what the Part fixes.
+// pin only the layout around it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ std::wstring RawSystemMessage(DWORD code) {
     return text;
 }
 
-// Shaped like Part 4.3's FileException.
+// Shaped like the file device's FileException.
 struct TestFileException : std::ios_base::failure, virtual boost::exception {
     TestFileException(const std::string& message, const std::error_code& code) : failure(message, code) {}
 };

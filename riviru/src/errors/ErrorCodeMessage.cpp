@@ -6,7 +6,7 @@ namespace riviru {
 
 namespace {
 
-// Character by character, each byte as one code unit (Latin-1), as the Part says.
+// Character by character, each byte as one code unit (Latin-1).
 std::wstring Widen(const std::string& text) {
     std::wstring wide;
     wide.reserve(text.size());

@@ -52,7 +52,7 @@ void AppendFullStop(std::wstring& text) {
 
 // The system error behind an exception. `added` lists, best first, the texts
 // the error itself may have put after ": " in its message: the code message
-// as the Part says, then the library's own renderings of the code, which can
+// first, then the library's own renderings of the code, which can
 // differ from the system's message table (mingw's libstdc++ and Boost drop the
 // final full stop, Boost adds " [system:5]").
 struct CodeDetails {

@@ -1,6 +1,6 @@
 // The library's file-system path attachments in Boost's exception-information
-// scheme. FileException (Part 4.3) and AppResourceError (Part 4.5) attach them;
-// ExceptionDetails (Part 4.2) shows them under "Path".
+// scheme. The file device and the resource streams attach them; ExceptionDetails
+// shows them under "Path".
 #pragma once
 #include <boost/exception/error_info.hpp>
 #include <boost/filesystem/path.hpp>

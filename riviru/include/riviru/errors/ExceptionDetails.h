@@ -1,4 +1,4 @@
-// Describes the exception being handled as user text (Part 4.2): its message,
+// Describes the exception being handled as user text: its message,
 // the system error behind it, attached paths and, one level deeper at a time,
 // the exceptions nested in it as causes.
 #pragma once
