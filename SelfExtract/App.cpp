@@ -8,15 +8,24 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
+#include "ExtractionErrorText.h"
+#include "HiddenExtraction.h"
 #include "ReadConfigBlock.h"
+#include "VerifyPackage.h"
 #include "common/setup/CommonSetupLogger.h"
 #include "common/setup/MessageBoxLog.h"
 #include "riviru/errors/ExceptionDetails.h"
 #include "riviru/errors/FormatErrorText.h"
-#include "sfx/BuiltInStringLoader.h"
+#include "riviru/io/RemoveFolderTree.h"
+#include "riviru/localization/ExpandPlaceholders.h"
+#include "riviru/localization/FolderProperties.h"
+#include "riviru/localization/XmlStringResourcesLoader.h"
 #include "sfx/CommandLine.h"
+#include "sfx/ExtractFolder.h"
+#include "sfx/LanguageChoice.h"
 #include "sfx/MessageBoxRouting.h"
 
 namespace {
@@ -29,6 +38,37 @@ std::wstring ExecutablePath() {
     const DWORD length = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return {};
     return std::wstring(buffer, length);
+}
+
+// The current directory, read into 260 characters and once more with the
+// reported length when it is longer; empty when it cannot be read.
+std::wstring CurrentDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = ::GetCurrentDirectoryW(MAX_PATH, buffer.data());
+    if (length >= MAX_PATH) {
+        buffer.assign(length, L'\0');
+        length = ::GetCurrentDirectoryW(length, buffer.data());
+        if (length >= buffer.size()) return {};
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
+// IsWow64Process is looked up at run time: systems without it are 32-bit.
+bool RunsUnderWow64() {
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32");
+    if (kernel == nullptr) return false;
+    const auto isWow64Process =
+        reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+void ReplaceAll(std::wstring& text, std::wstring_view what, std::wstring_view with) {
+    for (std::size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + with.size())) {
+        text.replace(at, what.size(), with);
+    }
 }
 
 std::vector<std::wstring> ProgramArguments() {
@@ -57,11 +97,13 @@ BOOL CApp::InitInstance() {
     }
     if (!ApplyCommandLine(ProgramArguments())) return FALSE;
     if (!ReadConfiguration(ExecutablePath())) return FALSE;
-
-    // Language choice, the package check, the extraction folder and the
-    // extraction itself come in later builds of the stub.
-    KVMSI_LOG(kvmsi::Severity::Info) << L"Extraction is not available in this build.";
-    exitCode = sfx::exit_code::kSuccess;
+    if (!SelectCulture()) {
+        exitCode = sfx::exit_code::kUserCancelled;
+        return FALSE;
+    }
+    if (!CheckPackage()) return FALSE;
+    if (!FixExtractFolder()) return FALSE;
+    exitCode = RunExtraction(MakeSettings());
     return FALSE;
 }
 
@@ -98,7 +140,7 @@ bool CApp::SetCulture(const std::wstring& newCulture) {
     culture = newCulture;
     try {
         strings.ClearLoaders();
-        strings.AddLoader(std::make_shared<sfx::BuiltInStringLoader>());
+        strings.AddLoader(std::make_shared<riviru::XmlAppStringResourceLoader>());
         strings.Load(newCulture);
         if (!newCulture.empty()) {
             const std::wstring section = L"LANG_" + newCulture;
@@ -124,6 +166,22 @@ bool CApp::SetCulture(const std::wstring& newCulture) {
         DoMessageBox(L"Could not load string resources.\n" + riviru::ExceptionDetails(0), MB_ICONERROR, 0);
         return false;
     }
+}
+
+bool CApp::SelectCulture() {
+    const std::optional<sfx::LanguageChoice> choice = sfx::GetAvailableLanguages(config, requestedCulture);
+    if (!choice) {
+        // Without language sections the configuration names the culture;
+        // the command-line culture plays no part then.
+        SetCulture(config.GetValue(kMain, L"Culture", L""));
+        return true;
+    }
+    multilingual = true;
+    SetCulture(choice->defaultCulture);
+    // In a Normal run without /l the user confirms or changes the preselected
+    // culture in the language dialog, which comes with the dialog toolkit;
+    // until then the preselection stands.
+    return true;
 }
 
 bool CApp::ApplyCommandLine(const std::vector<std::wstring>& arguments) {
@@ -165,6 +223,72 @@ bool CApp::ReadConfiguration(const std::wstring& executablePath) {
     return true;
 }
 
+bool CApp::CheckPackage() {
+    if (!archivePath.empty()) return true;  // /e names another archive: nothing to check
+    const std::wstring message = VerifyPackage(strings);
+    if (message.empty()) return true;
+    DoMessageBox(message, MB_ICONERROR, 0);
+    exitCode = sfx::exit_code::kBadPackage;
+    return false;
+}
+
+bool CApp::FixExtractFolder() {
+    if (extractOnly) {
+        extractDir = sfx::ExtractOnlyFolder(extractDir, CurrentDirectory(), ExecutablePath());
+        return true;
+    }
+    wchar_t temp[MAX_PATH];
+    const DWORD length = ::GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length > MAX_PATH) {
+        const DWORD error = length == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+        DoMessageBox(L"Could not get temp directory path.\n\n" + riviru::FormatErrorText(static_cast<int>(error)),
+                     MB_ICONERROR, 0);
+        exitCode = sfx::exit_code::kBadPackage;
+        return false;
+    }
+    extractDir = sfx::JoinPath(std::wstring_view(temp, length), sfx::MakeRandomFolderName());
+    return true;
+}
+
+sfx::SfxSettings CApp::MakeSettings() const {
+    sfx::SfxSettings settings;
+    settings.uiLevel = uiLevel;
+    settings.productName = productName;
+    settings.culture = culture;
+    settings.overwriteAnswer = overwriteAnswer;
+    settings.extractOnly = extractOnly;
+    settings.multilingual = multilingual;
+    settings.extractOnlyFromConfig = extractOnlyFromConfig;
+    settings.showLanguageDialog = showLanguageDialog;
+    settings.callerGivesValuesFile = callerGivesValuesFile;
+    settings.archivePath = archivePath.empty() ? ExecutablePath() : archivePath;
+    settings.extractDir = extractDir;
+    if (settings.extractDir.empty() || settings.extractDir.back() != L'\\') settings.extractDir.push_back(L'\\');
+
+    settings.progressPretty = config.GetInt(kMain, L"SfxProgressPretty", 0) == 1;
+    settings.forwardResourceData = config.GetInt(kMain, L"ForwardResourceDataFromSFX", 0) == 1;
+
+    const std::wstring language = L"LANG_" + culture;
+    settings.setupShow = config.GetInt(language, L"SetupShow", config.GetInt(kMain, L"SetupShow", 1));
+    settings.setupFile =
+        config.GetValue(language, L"SetupFileName", config.GetValue(kMain, L"SetupFileName", L"setup.exe"));
+    if (RunsUnderWow64()) {
+        const std::wstring setup64 =
+            config.GetValue(language, L"SetupFileName64", config.GetValue(kMain, L"SetupFileName64", L""));
+        if (!setup64.empty()) settings.setupFile = setup64;
+    }
+    settings.setupParams =
+        config.GetValue(language, L"SetupParams", config.GetValue(kMain, L"SetupParams", L""));
+
+    const riviru::PropertyMap folders = riviru::GetFolderProperties();
+    const auto& pattern = riviru::SharedPlaceholderPattern();
+    for (std::wstring* text : {&settings.setupFile, &settings.setupParams}) {
+        *text = riviru::ExpandPlaceholders(*text, folders, pattern);
+        ReplaceAll(*text, L"[ExtractDir]", settings.extractDir);
+    }
+    return settings;
+}
+
 void CApp::ApplyStartupValues() {
     productName = config.GetValue(kMain, L"ProductName", L"");
     SetAppName(productName);
@@ -172,15 +296,41 @@ void CApp::ApplyStartupValues() {
     if (!extractOnly && config.GetInt(kMain, L"ExtractOnly", 0) != 0) {
         extractOnly = true;
         extractOnlyFromConfig = true;
-        // The configured default folder is offered only when it exists; the
-        // folder placeholders are filled in once the folder properties exist.
-        const DWORD attributes =
-            ::GetFileAttributesW(config.GetValue(kMain, L"DefaultExtractDir", L"[PersonalFolder]").c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            extractDir = config.GetValue(kMain, L"DefaultExtractDir", L"[PersonalFolder]");
+        // The configured default folder is offered only when it exists.
+        if (extractDir.empty()) {
+            const std::wstring folder =
+                riviru::ExpandPlaceholders(config.GetValue(kMain, L"DefaultExtractDir", L"[PersonalFolder]"),
+                                           riviru::GetFolderProperties(), riviru::SharedPlaceholderPattern());
+            const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                extractDir = folder;
+            }
         }
     }
     if (!extractOnly && uiLevel == sfx::UiLevel::Normal && config.GetInt(kMain, L"SfxProgressVisible", 1) == 0) {
         uiLevel = sfx::UiLevel::Qm;
     }
+}
+
+int CApp::RunExtraction(const sfx::SfxSettings& settings) {
+    // Until the progress dialog drives the run, the worker reports to a hidden
+    // window; a normal run removes its folder afterwards, since the setup
+    // launch follows in a later build.
+    HiddenExtraction extraction(settings, [this](const ExtractionError& error) {
+        if (uiLevel != sfx::UiLevel::Silent) DoMessageBox(ExtractionErrorText(error, strings), MB_ICONERROR, 0);
+    });
+    switch (extraction.Run()) {
+        case HiddenExtractionResult::Done:
+            if (!settings.extractOnly) {
+                riviru::RemoveFolderTree(settings.extractDir, riviru::FolderRemoveFlags::RemoveRoot |
+                                                                  riviru::FolderRemoveFlags::Recurse |
+                                                                  riviru::FolderRemoveFlags::ClearReadOnly);
+            }
+            return sfx::exit_code::kSuccess;
+        case HiddenExtractionResult::Cancelled:
+            return sfx::exit_code::kUserCancelled;
+        case HiddenExtractionResult::Failed:
+            break;
+    }
+    return sfx::exit_code::kBadPackage;
 }

@@ -23,12 +23,17 @@ public:
 
     // Loads the string tables of a culture and applies its language section.
     bool SetCulture(const std::wstring& newCulture);
+    // Picks the culture from the language sections, the command line and the
+    // user's settings; false when the user cancelled the language choice.
+    bool SelectCulture();
 
     sfx::UiLevel GetUiLevel() const noexcept { return uiLevel; }
     void SetUiLevel(sfx::UiLevel level) noexcept { uiLevel = level; }
     int GetExitCode() const noexcept { return exitCode; }
     const sfx::SfxConfig& GetConfig() const noexcept { return config; }
     const kvmsi::InstallStringResources& GetStrings() const noexcept { return strings; }
+    const std::wstring& GetCulture() const noexcept { return culture; }
+    bool IsMultilingual() const noexcept { return multilingual; }
     bool IsExtractOnly() const noexcept { return extractOnly; }
     bool IsExtractOnlyFromConfig() const noexcept { return extractOnlyFromConfig; }
     bool ShowsLanguageDialog() const noexcept { return showLanguageDialog; }
@@ -39,9 +44,17 @@ public:
     bool ApplyCommandLine(const std::vector<std::wstring>& arguments);
     bool ReadConfiguration(const std::wstring& executablePath);
 
+    // Package check (skipped with /e) and the extraction folder.
+    bool CheckPackage();
+    bool FixExtractFolder();
+    // The record handed to the second half of the run.
+    sfx::SfxSettings MakeSettings() const;
+
 private:
     void ShowHelp();
     void ApplyStartupValues();
+    // Extracts with the worker and returns the exit code of the run.
+    int RunExtraction(const sfx::SfxSettings& settings);
 
     int exitCode = 0;
     sfx::UiLevel uiLevel = sfx::UiLevel::Normal;

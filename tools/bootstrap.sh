@@ -18,7 +18,7 @@ pkg_missing() { ! dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'insta
 
 install_packages() {
     local pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake ninja-build
-        bison googletest xvfb xdotool imagemagick msitools 7zip osslsigncode
+        bison googletest xvfb xdotool imagemagick msitools 7zip osslsigncode openssl locales
         clang libclang-rt-14-dev python3 dpkg-dev xz-utils zstd
         libboost1.81-dev libboost-log1.81-dev libboost-regex1.81-dev libboost-filesystem1.81-dev
         libboost-iostreams1.81-dev libboost-system1.81-dev libboost-thread1.81-dev
@@ -61,6 +61,21 @@ fetch_source() { # name destdir
     fi
 }
 
+# The end-to-end tests run the stub under other user locales; Wine takes the
+# locale from the process environment, which needs the locale generated.
+generate_locales() {
+    local wanted=(de_AT.UTF-8 de_DE.UTF-8 en_US.UTF-8 fr_FR.UTF-8 ja_JP.UTF-8) missing=0 l
+    for l in "${wanted[@]}"; do
+        locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || missing=1
+    done
+    [ "$missing" = 0 ] && return
+    for l in "${wanted[@]}"; do
+        grep -q "^$l UTF-8" /etc/locale.gen 2>/dev/null || echo "$l UTF-8" >> /etc/locale.gen
+    done
+    log "generating locales ${wanted[*]}"
+    locale-gen >/dev/null
+}
+
 build_7zip_sources() {
     [ -f "$SEVENZIP_DIR/CPP/7zip/Archive/7z/7zHandler.cpp" ] && return
     fetch_source 7zip "$SEVENZIP_DIR"
@@ -98,7 +113,7 @@ build_boost() {
 
 main() {
     mkdir -p "$CACHE"
-    if [ "$(id -u)" = 0 ]; then install_packages; fi
+    if [ "$(id -u)" = 0 ]; then install_packages; generate_locales; fi
     build_7zip_sources
     build_boost
     echo "SFX_BOOST_ROOT=$BOOST_PREFIX"

@@ -32,8 +32,17 @@ start_xvfb() {
     echo "wine-env: could not start Xvfb" >&2; exit 1
 }
 
+# A 4 MiB file system for the free-space tests (visible to Wine through Z:).
+# Only root can mount it; without it those tests say why they skip.
+mount_small_fs() {
+    mkdir -p "$dir/small-fs"
+    mountpoint -q "$dir/small-fs" && return
+    [ "$(id -u)" = 0 ] && mount -t tmpfs -o size=4m tmpfs "$dir/small-fs" 2>/dev/null || true
+}
+
 case "$cmd" in
 up)
+    mount_small_fs
     start_xvfb
     wine_env
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -49,6 +58,7 @@ down)
     wineserver -k 2>/dev/null || true
     if [ -f "$dir/xvfb.pid" ]; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; rm -f "$dir/xvfb.pid"; fi
     rm -f "$dir/display"
+    if mountpoint -q "$dir/small-fs" 2>/dev/null; then umount "$dir/small-fs" 2>/dev/null || true; fi
     ;;
 env)
     wine_env

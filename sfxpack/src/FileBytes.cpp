@@ -39,7 +39,18 @@ std::uint64_t FileSizeOf(const fs::path& path) {
 }
 
 std::vector<std::uint8_t> ReadFileHead(const fs::path& path, std::size_t maxBytes) {
+    return ReadFileRange(path, 0, maxBytes);
+}
+
+std::vector<std::uint8_t> ReadFileRange(const fs::path& path, std::uint64_t offset, std::size_t maxBytes) {
     std::ifstream in = OpenForReading(path);
+    if (offset > 0) {
+        in.seekg(0, std::ios::end);
+        const auto end = static_cast<std::uint64_t>(in.tellg());
+        if (!in || offset >= end) return {};
+        in.seekg(static_cast<std::streamoff>(offset));
+        if (!in) throw PackError(path, "read error");
+    }
     std::vector<std::uint8_t> bytes(maxBytes);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) throw PackError(path, "read error");

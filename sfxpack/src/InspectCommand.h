@@ -1,4 +1,6 @@
-// sfxpack inspect: where the pieces of a package lie, and its configuration.
+// sfxpack inspect: where the pieces of a package lie, the values stamped into
+// its stub, its data trailer, its certificate table, the result of the stub's
+// size check, and its configuration.
 #pragma once
 #include <filesystem>
 #include <ostream>

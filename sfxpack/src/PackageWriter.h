@@ -1,7 +1,9 @@
 // Writes a package file from its pieces, in the order the stub expects:
-// stub, start marker, configuration block, end marker, archive.
+// stub, start marker, configuration block, end marker, archive, and the data
+// trailer when there is one.
 // Holds: PackageParts, PackageWriter.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -15,6 +17,7 @@ struct PackageParts {
     std::vector<std::uint8_t> configBlock;  // IV and ciphertext
     std::filesystem::path archive;          // copied as it is
     std::uint64_t archiveSize = 0;
+    std::vector<std::uint8_t> trailer;  // empty, or the whole encoded data trailer
 };
 
 class PackageWriter {
@@ -26,6 +29,10 @@ public:
     PackageLayout Layout() const noexcept;
 
     PackageParts& Parts() noexcept { return parts_; }
+
+    // The count bytes from offset of the package Write would write (fewer at
+    // its end), so that what the stub will find can be checked beforehand.
+    std::vector<std::uint8_t> ReadBack(std::uint64_t offset, std::size_t count) const;
 
     // All or nothing: the output appears only when it is complete.
     void Write(const std::filesystem::path& output) const;

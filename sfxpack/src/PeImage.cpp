@@ -1,19 +1,14 @@
 #include "PeImage.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+
+#include "ByteOrder.h"
 
 namespace sfxpack {
 
 namespace {
-
-std::uint16_t ReadU16(const std::uint8_t* p) noexcept {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t ReadU32(const std::uint8_t* p) noexcept {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::string Hex(std::uint32_t value) {
     char text[16];
@@ -26,6 +21,9 @@ std::string Hex(std::uint32_t value) {
 std::optional<PeImage> PeImage::Parse(const std::uint8_t* data, std::size_t size, std::string& problem) {
     constexpr std::size_t kHeaderOffsetField = 0x3C;
     constexpr std::size_t kFileHeaderSize = 20;
+    constexpr std::size_t kDirectoryCountField = 92;  // NumberOfRvaAndSizes, in the optional header
+    constexpr std::size_t kDirectoriesField = 96;
+    constexpr std::size_t kSectionHeaderSize = 40;
     if (size < 2 || data[0] != 'M' || data[1] != 'Z') {
         problem = "no \"MZ\" signature at its start";
         return std::nullopt;
@@ -56,7 +54,56 @@ std::optional<PeImage> PeImage::Parse(const std::uint8_t* data, std::size_t size
                                  : "optional header magic " + Hex(magic) + " is not PE32 (0x10B)";
         return std::nullopt;
     }
-    return PeImage(peOffset, sectionCount, optionalHeaderSize);
+    const std::uint64_t optionalOffset = std::uint64_t{peOffset} + 4 + kFileHeaderSize;
+    const std::uint64_t sectionTable = optionalOffset + optionalHeaderSize;
+    if (sectionTable + std::uint64_t{sectionCount} * kSectionHeaderSize > size) {
+        problem = "the section table (" + std::to_string(sectionCount) + " sections at " +
+                  Hex(static_cast<std::uint32_t>(sectionTable)) + ") lies outside the file";
+        return std::nullopt;
+    }
+
+    // Only the directories that both the count field and the optional
+    // header's size admit; the section table check above keeps them in the data.
+    std::vector<PeDataDirectory> directories;
+    if (optionalHeaderSize >= kDirectoriesField) {
+        const std::uint8_t* optional = data + optionalOffset;
+        const std::size_t room = (optionalHeaderSize - kDirectoriesField) / 8;
+        const std::size_t count = std::min<std::size_t>(ReadU32(optional + kDirectoryCountField), room);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* entry = optional + kDirectoriesField + 8 * i;
+            directories.push_back({ReadU32(entry), ReadU32(entry + 4)});
+        }
+    }
+    std::vector<PeSection> sections;
+    for (std::size_t i = 0; i < sectionCount; ++i) {
+        const std::uint8_t* header = data + sectionTable + i * kSectionHeaderSize;
+        sections.push_back(
+            {ReadU32(header + 12), ReadU32(header + 8), ReadU32(header + 16), ReadU32(header + 20)});
+    }
+    return PeImage(peOffset, optionalHeaderSize, std::move(directories), std::move(sections));
+}
+
+PeDataDirectory PeImage::DataDirectory(std::size_t index) const noexcept {
+    return index < directories_.size() ? directories_[index] : PeDataDirectory{};
+}
+
+std::optional<PeImage::FileRange> PeImage::FileRangeAt(std::uint32_t rva,
+                                                       std::uint64_t fileSize) const noexcept {
+    for (const PeSection& section : sections_) {
+        if (rva < section.virtualAddress || rva - section.virtualAddress >= section.rawSize) continue;
+        const std::uint32_t within = rva - section.virtualAddress;
+        const std::uint64_t offset = std::uint64_t{section.rawOffset} + within;
+        if (offset >= fileSize) return std::nullopt;
+        return FileRange{offset, std::min<std::uint64_t>(section.rawSize - within, fileSize - offset)};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> PeImage::FileOffsetOf(std::uint32_t rva, std::uint32_t size,
+                                                   std::uint64_t fileSize) const noexcept {
+    const auto range = FileRangeAt(rva, fileSize);
+    if (!range || size > range->available) return std::nullopt;
+    return range->offset;
 }
 
 }  // namespace sfxpack

@@ -112,6 +112,7 @@ class WineResult(collections.namedtuple("WineResult", "code stdout stderr")):
 
     pid = None
     left = 0
+    stdout_bytes = b""  # stdout as the program wrote it, for other code pages
 
 
 class WineProcess:
@@ -220,6 +221,8 @@ class WineProcess:
         else:
             raise WineError(f"{self.cmdline}: runreport ended with {self._proc.returncode} and no report\n{stderr}")
         result = WineResult(code, stdout, stderr)
+        with open(self._stdout_path, "rb") as f:
+            result.stdout_bytes = f.read()
         result.pid = int(report["started"]) if "started" in report else None
         result.left = int(report.get("left", 0))
         self._result = result

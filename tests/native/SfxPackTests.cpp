@@ -12,26 +12,24 @@
 #include <vector>
 
 #include "SfxPackCli.h"
+#include "SfxPackTestSupport.h"
 #include "riviru/text/Utf.h"
 #include "sfx/ConfigBlock.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using sfxtest::Bytes;
+using sfxtest::MakeArchive;
+using sfxtest::PutU16;
+using sfxtest::PutU32;
+using sfxtest::ReadAll;
+using sfxtest::ToBytes;
+using SfxPackTest = sfxtest::SfxPackTest;
 
-void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
-    b[at] = static_cast<std::uint8_t>(v);
-    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// The least a PE32 file needs to pass as one: MZ header with e_lfanew, "PE\0\0",
-// file header, optional header magic.
-Bytes MakeStub(std::uint16_t magic = 0x10B, std::uint32_t peOffset = 0x80) {
+// No more than the headers a PE32 file needs to pass as one: MZ header with
+// e_lfanew, "PE\0\0", file header, optional header magic.
+Bytes MakeHeaderStub(std::uint16_t magic = 0x10B, std::uint32_t peOffset = 0x80) {
     Bytes pe(0x200, 0);
     pe[0] = 'M';
     pe[1] = 'Z';
@@ -44,69 +42,12 @@ Bytes MakeStub(std::uint16_t magic = 0x10B, std::uint32_t peOffset = 0x80) {
         PutU16(pe, peOffset + 22, 0x0102);  // executable, 32-bit machine
         PutU16(pe, peOffset + 24, magic);
     }
-    for (std::size_t i = 0x180; i < pe.size(); ++i) pe[i] = static_cast<std::uint8_t>(i * 7);
     return pe;
 }
 
-Bytes MakeArchive() {
-    Bytes archive = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04};
-    for (int i = 0; i < 300; ++i) archive.push_back(static_cast<std::uint8_t>(i * 13 + 5));
-    return archive;
+Bytes MakeStub() {
+    return sfxtest::MakeTestStub().bytes;
 }
-
-Bytes ToBytes(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-
-Bytes ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class SfxPackTest : public ::testing::Test {
-public:  // the bad-input cases below arrange the fixture's files
-    void SetUp() override {
-        std::random_device random;
-        dir_ =
-            fs::temp_directory_path() /
-            ("sfxpack-tests-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-             "-" + std::to_string(random()));
-        fs::create_directories(dir_);
-        stub_ = Write("stub.exe", MakeStub());
-        config_ = Write("config.txt", ToBytes("[main]\nSetupFileName=setup.exe\n"));
-        archive_ = Write("payload.7z", MakeArchive());
-        output_ = dir_ / "package.exe";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path Write(const std::string& name, const Bytes& bytes) {
-        const fs::path path = dir_ / name;
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-
-    int Run(const std::vector<std::string>& args) {
-        std::ostringstream out, err;
-        const int code = sfxpack::RunCli(args, out, err);
-        out_ = out.str();
-        err_ = err.str();
-        return code;
-    }
-
-    int Build() {
-        return Run({"build", "--stub", stub_.string(), "--config", config_.string(), "--archive",
-                    archive_.string(), "-o", output_.string()});
-    }
-
-    std::size_t FileCount() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-    }
-
-    fs::path dir_, stub_, config_, archive_, output_;
-    std::string out_, err_;
-};
 
 }  // namespace
 
@@ -119,7 +60,7 @@ TEST_F(SfxPackTest, BuildThenInspectRecoversTheConfigurationExactly) {
         "e \xE8\xA3\xBD\xE5\x93\x81 \xF0\x9F\x98\x80\n",
         "",
     };
-    const Bytes stub = MakeStub();
+    const auto testStub = sfxtest::MakeTestStub();
     const Bytes archive = MakeArchive();
     for (const auto& text : cases) {
         SCOPED_TRACE(text);
@@ -130,6 +71,11 @@ TEST_F(SfxPackTest, BuildThenInspectRecoversTheConfigurationExactly) {
         // The stub's own search finds the block right after the stub, and the
         // archive right after the block.
         const Bytes package = ReadAll(output_);
+        Bytes stub = testStub.bytes;  // with the package size stamped
+        for (std::size_t i = 0; i < 8; ++i) {
+            stub[testStub.DataOffset(L"_KVR_VERIFY", sfxtest::StubPlaceholders()) + i] =
+                static_cast<std::uint8_t>(package.size() >> (8 * i));
+        }
         const auto found = sfx::FindConfigBlock(package.data(), sfx::ConfigScanSize(package.size()));
         ASSERT_TRUE(found);
         EXPECT_EQ(found->StartMarkerOffset(), stub.size());
@@ -179,16 +125,45 @@ TEST_F(SfxPackTest, BadInputIsReportedAndLeavesNoOutput) {
         {"stub without MZ",
          [](SfxPackTest& t) { return t.Write("stub.exe", ToBytes("#!/bin/sh\necho hi\n")); }},
         {"stub with header offset outside the file",
-         [](SfxPackTest& t) { return t.Write("stub.exe", MakeStub(0x10B, 0x1FE)); }},
+         [](SfxPackTest& t) { return t.Write("stub.exe", MakeHeaderStub(0x10B, 0x1FE)); }},
         {"stub with header offset far outside the file",
-         [](SfxPackTest& t) { return t.Write("stub.exe", MakeStub(0x10B, 0xFFFFFFF0u)); }},
+         [](SfxPackTest& t) { return t.Write("stub.exe", MakeHeaderStub(0x10B, 0xFFFFFFF0u)); }},
         {"stub without PE signature",
          [](SfxPackTest& t) {
              Bytes stub = MakeStub();
              stub[0x81] = 'X';
              return t.Write("stub.exe", stub);
          }},
-        {"64-bit stub", [](SfxPackTest& t) { return t.Write("stub.exe", MakeStub(0x20B)); }},
+        {"stub without _KVR_VERIFY",
+         [](SfxPackTest& t) {
+             return t.Write("stub.exe", sfxtest::MakeTestStub({sfxtest::Placeholder(L"KVRID", 256)}).bytes);
+         }},
+        {"stub with a 4-byte _KVR_VERIFY",
+         [](SfxPackTest& t) {
+             return t.Write("stub.exe",
+                            sfxtest::MakeTestStub({sfxtest::Placeholder(L"_KVR_VERIFY", 4)}).bytes);
+         }},
+        {"stub whose _KVR_VERIFY is named in other case",
+         [](SfxPackTest& t) {
+             return t.Write("stub.exe",
+                            sfxtest::MakeTestStub({sfxtest::Placeholder(L"_kvr_verify", 8)}).bytes);
+         }},
+        {"stub with a damaged resource directory",
+         [](SfxPackTest& t) {
+             auto stub = sfxtest::MakeTestStub();
+             PutU32(stub.bytes, stub.dataEntryAt[0] + 4, 0x100000);
+             return t.Write("stub.exe", stub.bytes);
+         }},
+        {"signed stub",
+         [](SfxPackTest& t) {
+             auto stub = sfxtest::MakeTestStub();
+             const auto size = static_cast<std::uint32_t>(stub.bytes.size());
+             stub.bytes.resize(size + 16, 0);
+             PutU32(stub.bytes, stub.certificateField, size);
+             PutU32(stub.bytes, stub.certificateField + 4, 16);
+             return t.Write("stub.exe", stub.bytes);
+         }},
+        {"64-bit stub", [](SfxPackTest& t) { return t.Write("stub.exe", MakeHeaderStub(0x20B)); }},
         {"stub that is already a package",
          [](SfxPackTest& t) {
              EXPECT_EQ(t.Build(), 0);

@@ -11,7 +11,6 @@
 #include "riviru/localization/ExpandPlaceholders.h"
 #include "riviru/localization/MemStringResources.h"
 #include "riviru/localization/StringILess.h"
-#include "sfx/BuiltInStringLoader.h"
 
 namespace {
 
@@ -278,28 +277,5 @@ TEST(InstallStringResources, ExpandsPropertiesAtLookup) {
     EXPECT_EQ(table.GetProperties().size(), 1u);
 }
 
-TEST(BuiltInStringLoader, GivesDecodedEnglishTextsForEveryCulture) {
-    for (const wchar_t* culture : {L"", L"de-DE", L"xx"}) {
-        riviru::MemStringResources table;
-        table.AddLoader(std::make_shared<sfx::BuiltInStringLoader>());
-        table.Load(culture);
-        EXPECT_EQ(table.GetAllIds().size(), 28u);
-        EXPECT_EQ(table.GetString(L"Yes"), L"&Yes");
-        EXPECT_EQ(table.GetString(L"ErrorSize"), L"Expected file size: %I64d\nActual file size: %I64d");
-        EXPECT_EQ(table.GetString(L"SfxProgressTitle"), L"%d %% Extracting...");
-        EXPECT_EQ(table.GetString(L"SfxAppTitle"), L"Setup Self-Extractor");
-    }
-}
-
-TEST(BuiltInStringLoader, GetAllCulturesFails) {
-    riviru::MemStringResources table;
-    table.AddLoader(std::make_shared<sfx::BuiltInStringLoader>());
-    try {
-        (void)table.GetAllCultures();
-        FAIL() << "must throw";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Cannot get available cultures: Function not implemented yet");
-    }
-}
 
 }  // namespace

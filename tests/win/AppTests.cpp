@@ -139,3 +139,34 @@ TEST_F(AppStartup, ANameFreeConfigurationLeavesTheApplicationNameEmpty) {
     EXPECT_EQ(app.GetAppName(), L"");
     EXPECT_TRUE(app.ShowsLanguageDialog());
 }
+
+TEST_F(AppStartup, TheChosenLanguageSectionOverridesTextsAndProductName) {
+    const auto package = WritePackage(folder,
+                                      "[main]\nProductName=Product\n"
+                                      "[LANG_de-DE]\nProductName=Produkt\nProgressTitle=%d %% entpackt\n"
+                                      "ProgressText=Bitte warten\nStartSetup=Los geht's\n"
+                                      "[LANG_en-US]\nProgressTitle=\n");
+    ASSERT_TRUE(app.ApplyCommandLine({L"/q", L"/l", L"de-DE"}));
+    ASSERT_TRUE(app.ReadConfiguration(package.wstring()));
+    ASSERT_TRUE(app.SelectCulture());
+    EXPECT_TRUE(app.IsMultilingual());
+    EXPECT_EQ(app.GetCulture(), L"de-DE");
+    EXPECT_EQ(app.GetAppName(), L"Produkt");
+    EXPECT_EQ(app.GetStrings().GetString(L"SfxProgressTitle"), L"%d %% entpackt");
+    EXPECT_EQ(app.GetStrings().GetString(L"SfxProgressText"), L"Bitte warten");
+    EXPECT_EQ(app.GetStrings().GetString(L"StartSetup"), L"Los geht's");
+
+    // An empty value keeps the table's text; the product name stays.
+    ASSERT_TRUE(app.SetCulture(L"en-US"));
+    EXPECT_NE(app.GetStrings().GetString(L"SfxProgressTitle"), L"%d %% entpackt");
+    EXPECT_EQ(app.GetAppName(), L"Produkt");
+}
+
+TEST_F(AppStartup, WithoutLanguageSectionsTheCultureKeyDecides) {
+    const auto package = WritePackage(folder, "[main]\nCulture=de-DE\n");
+    ASSERT_TRUE(app.ApplyCommandLine({L"/q", L"/l", L"en-US"}));
+    ASSERT_TRUE(app.ReadConfiguration(package.wstring()));
+    ASSERT_TRUE(app.SelectCulture());
+    EXPECT_FALSE(app.IsMultilingual());
+    EXPECT_EQ(app.GetCulture(), L"de-DE");
+}

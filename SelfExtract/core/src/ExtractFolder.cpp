@@ -1,0 +1,45 @@
+#include "sfx/ExtractFolder.h"
+
+#include <cstdlib>
+
+namespace sfx {
+
+std::wstring MakeRandomFolderName() {
+    static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    std::wstring name = L"kvr";
+    for (int i = 0; i < 8; ++i) name.push_back(kAlphabet[std::rand() % 36]);
+    return name;
+}
+
+bool IsAbsoluteFolderPath(std::wstring_view path) noexcept {
+    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
+    if (path.size() >= 2 && path[1] == L':') {
+        const wchar_t c = path[0];
+        return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+    }
+    return false;
+}
+
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
+    std::wstring joined(folder);
+    if (joined.empty() || joined.back() != L'\\') joined.push_back(L'\\');
+    joined.append(name);
+    return joined;
+}
+
+std::wstring ExecutableBaseName(std::wstring_view executablePath) {
+    const std::size_t slash = executablePath.find_last_of(L'\\');
+    const std::wstring_view fileName =
+        slash == std::wstring_view::npos ? executablePath : executablePath.substr(slash + 1);
+    const std::size_t dot = fileName.find_last_of(L'.');
+    return dot == std::wstring_view::npos ? std::wstring() : std::wstring(fileName.substr(0, dot));
+}
+
+std::wstring ExtractOnlyFolder(std::wstring_view extractDir, std::wstring_view currentDirectory,
+                               std::wstring_view executablePath) {
+    if (extractDir.empty()) return JoinPath(currentDirectory, ExecutableBaseName(executablePath));
+    if (IsAbsoluteFolderPath(extractDir)) return std::wstring(extractDir);
+    return JoinPath(currentDirectory, extractDir);
+}
+
+}  // namespace sfx

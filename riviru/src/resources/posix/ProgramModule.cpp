@@ -1,0 +1,9 @@
+#include "riviru/resources/ResourceLocation.h"
+
+namespace riviru {
+
+ModuleHandle ProgramModule() noexcept {
+    return nullptr;
+}
+
+}  // namespace riviru

@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "riviru/resources/ResourceLocation.h"
+
+namespace riviru {
+
+ModuleHandle ProgramModule() noexcept {
+    return ::GetModuleHandleW(nullptr);
+}
+
+}  // namespace riviru
