@@ -23,6 +23,7 @@
 #include "riviru/localization/ExpandPlaceholders.h"
 #include "riviru/localization/FolderProperties.h"
 #include "riviru/localization/XmlStringResourcesLoader.h"
+#include "riviru/win/Wow64.h"
 #include "sfx/CommandLine.h"
 #include "sfx/ExtractFolder.h"
 #include "sfx/LanguageChoice.h"
@@ -52,17 +53,6 @@ std::wstring CurrentDirectory() {
     }
     buffer.resize(length);
     return buffer;
-}
-
-// IsWow64Process is looked up at run time: systems without it are 32-bit.
-bool RunsUnderWow64() {
-    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32");
-    if (kernel == nullptr) return false;
-    const auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
 void ReplaceAll(std::wstring& text, std::wstring_view what, std::wstring_view with) {
@@ -272,7 +262,7 @@ sfx::SfxSettings CApp::MakeSettings() const {
     settings.setupShow = config.GetInt(language, L"SetupShow", config.GetInt(kMain, L"SetupShow", 1));
     settings.setupFile =
         config.GetValue(language, L"SetupFileName", config.GetValue(kMain, L"SetupFileName", L"setup.exe"));
-    if (RunsUnderWow64()) {
+    if (riviru::win::RunsUnderWow64()) {
         const std::wstring setup64 =
             config.GetValue(language, L"SetupFileName64", config.GetValue(kMain, L"SetupFileName64", L""));
         if (!setup64.empty()) settings.setupFile = setup64;

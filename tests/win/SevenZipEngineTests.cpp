@@ -30,6 +30,7 @@
 #include "7zip/UI/Common/Extract.h"
 #include "Windows/PropVariant.h"
 #include "riviru/win/UniqueResource.h"
+#include "TestFileSystem.h"
 
 namespace {
 
@@ -104,25 +105,7 @@ Tree Expected(const std::wstring& set) {
     return tree;
 }
 
-void RemoveTree(const std::wstring& dir) {  // dir ends with a backslash
-    WIN32_FIND_DATAW found{};
-    {
-        riviru::win::unique_find find(::FindFirstFileW((dir + L"*").c_str(), &found));
-        if (find) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..") continue;
-                const std::wstring path = dir + name;
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(path + L"\\");
-                else
-                    ::DeleteFileW(path.c_str());
-            } while (::FindNextFileW(find.get(), &found));
-        }
-    }
-    ::RemoveDirectoryW(dir.c_str());
-}
+using test::RemoveTree;
 
 class TempFolder {
 public:

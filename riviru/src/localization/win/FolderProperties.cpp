@@ -6,23 +6,11 @@
 
 #include <vector>
 
+#include "riviru/win/Wow64.h"
+
 namespace riviru {
 
 namespace {
-
-// Looked up by name: kernel32 of older systems has no IsWow64Process, which
-// then counts as 32-bit Windows.
-bool Is64BitWindows() {
-    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr) return false;
-    const FARPROC found = ::GetProcAddress(kernel, "IsWow64Process");
-    if (found == nullptr) return false;
-    // Through the generic function pointer type, which GCC accepts as a cast source.
-    const auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void (*)()>(found));
-    BOOL wow64 = FALSE;
-    return isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
-}
 
 std::wstring ShellFolder(int csidl) {
     wchar_t path[MAX_PATH];
@@ -62,7 +50,7 @@ std::wstring SystemFolder() {
 }  // namespace
 
 const FolderPropertyTable& GetFolderPropertyTable() {
-    static const FolderPropertyTable table = BuildFolderPropertyTable(Is64BitWindows());
+    static const FolderPropertyTable table = BuildFolderPropertyTable(win::RunsUnderWow64());
     return table;
 }
 
