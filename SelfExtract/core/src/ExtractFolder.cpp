@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "riviru/shell/CommandLineText.h"
+
 namespace sfx {
 
 std::wstring MakeRandomFolderName() {
@@ -11,14 +13,7 @@ std::wstring MakeRandomFolderName() {
     return name;
 }
 
-bool IsAbsoluteFolderPath(std::wstring_view path) noexcept {
-    if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
-    if (path.size() >= 2 && path[1] == L':') {
-        const wchar_t c = path[0];
-        return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-    }
-    return false;
-}
+bool IsAbsoluteFolderPath(std::wstring_view path) noexcept { return !riviru::IsRelativePath(path); }
 
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
     std::wstring joined(folder);
