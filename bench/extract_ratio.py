@@ -62,7 +62,14 @@ def main():
     subprocess.run(["ninja", "-C", os.path.join(build, "mingw"), "7z_reference"], check=True,
                    stdout=subprocess.DEVNULL)
     subprocess.run([os.path.join(tools, "wine-env.sh"), "up", wine_dir], check=True)
+    try:
+        return measure(args, build, work, wine_dir, tools, stub, reference)
+    finally:
+        # Stops Xvfb and the wineserver and unmounts the tests' small file system.
+        subprocess.run([os.path.join(tools, "wine-env.sh"), "down", wine_dir], check=False)
 
+
+def measure(args, build, work, wine_dir, tools, stub, reference):
     data_dir = os.path.join(work, "data")
     archive = os.path.join(work, f"single-{args.size_mib}.7z")
     if not os.path.exists(archive):
