@@ -35,7 +35,11 @@
 
 namespace {
 
-using Bytes = std::string;
+using test::Bytes;
+using test::ReadAll;
+using test::ReadTree;
+using test::Tree;
+using test::WriteAll;
 
 const wchar_t kPassword[] = L"Secret-Pa55w0rd";
 constexpr DWORD kRunTimeoutMs = 120000;
@@ -79,49 +83,8 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-Bytes ReadAll(const std::wstring& path) {
-    riviru::win::unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    Bytes bytes;
-    if (!file) return bytes;
-    static char buffer[1 << 16];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got != 0)
-        bytes.append(buffer, got);
-    return bytes;
-}
 
-void WriteAll(const std::wstring& path, const Bytes& bytes) {
-    riviru::win::unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file);
-    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ASSERT_EQ(written, bytes.size());
-}
 
-// Relative paths with backslashes.
-struct Tree {
-    std::map<std::wstring, Bytes> files;
-    std::set<std::wstring> folders;
-};
-
-// root ends with a backslash; rel is empty or ends with one.
-void ReadTree(const std::wstring& root, const std::wstring& rel, Tree& tree) {
-    WIN32_FIND_DATAW found{};
-    riviru::win::unique_find find(::FindFirstFileW((root + rel + L"*").c_str(), &found));
-    if (!find) return;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            tree.folders.insert(rel + name);
-            ReadTree(root, rel + name + L"\\", tree);
-        } else {
-            tree.files[rel + name] = ReadAll(root + rel + name);
-        }
-    } while (::FindNextFileW(find.get(), &found));
-}
 
 Tree ReadFolder(const std::wstring& dir) {
     Tree tree;

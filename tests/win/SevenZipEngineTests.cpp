@@ -34,15 +34,13 @@
 
 namespace {
 
-using Bytes = std::string;
+using test::Bytes;
+using test::ReadAll;
+using test::ReadTree;
+using test::Tree;
+using test::WriteAll;
 
 const wchar_t kPassword[] = L"Secret-Pa55w0rd";
-
-// Relative paths with backslashes.
-struct Tree {
-    std::map<std::wstring, Bytes> files;
-    std::set<std::wstring> folders;
-};
 
 std::wstring Widen(const char* utf8) {
     const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
@@ -62,42 +60,8 @@ std::wstring DataPath(const std::wstring& name) {
     return Normalized(L"Z:" + Widen(SFX_ENGINE_TEST_DATA) + L"/" + name);
 }
 
-Bytes ReadAll(const std::wstring& path) {
-    riviru::win::unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    Bytes bytes;
-    if (!file) return bytes;
-    char buffer[1 << 16];
-    DWORD got = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got != 0)
-        bytes.append(buffer, got);
-    return bytes;
-}
 
-void WriteAll(const std::wstring& path, const Bytes& bytes) {
-    riviru::win::unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file &&
-                ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
 
-// root ends with a backslash; rel is empty or ends with one.
-void ReadTree(const std::wstring& root, const std::wstring& rel, Tree& tree) {
-    WIN32_FIND_DATAW found{};
-    riviru::win::unique_find find(::FindFirstFileW((root + rel + L"*").c_str(), &found));
-    if (!find) return;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            tree.folders.insert(rel + name);
-            ReadTree(root, rel + name + L"\\", tree);
-        } else {
-            tree.files[rel + name] = ReadAll(root + rel + name);
-        }
-    } while (::FindNextFileW(find.get(), &found));
-}
 
 Tree Expected(const std::wstring& set) {
     Tree tree;
