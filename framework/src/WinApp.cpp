@@ -29,6 +29,8 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() { return 0; }
 
+LRESULT CWinApp::ProcessWndProcException(std::exception_ptr, const MSG&) { return 0; }
+
 int CWinApp::DoMessageBox(const std::wstring& text, UINT type, UINT) {
     return ::MessageBoxW(GetMainWnd(), text.c_str(), appName_.c_str(), type);
 }

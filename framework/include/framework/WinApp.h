@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 namespace fw {
@@ -22,6 +23,9 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();
     virtual int DoMessageBox(const std::wstring& text, UINT type, UINT helpId);
+    // An exception that a window procedure let escape ends here; the result
+    // goes back to the sender of the message.
+    virtual LRESULT ProcessWndProcException(std::exception_ptr error, const MSG& message);
 
     const std::wstring& GetAppName() const noexcept { return appName_; }
     void SetAppName(std::wstring name) { appName_ = std::move(name); }
