@@ -16,8 +16,15 @@ riviru::HResult LastError() noexcept {
     return static_cast<riviru::HResult>(riviru::win::LastErrorHResult());
 }
 
+// The error the resource function just left; 0 when it left none.
+riviru::HResult ResourceError() noexcept {
+    return riviru::HResultFromWin32(::GetLastError());
+}
+
+}  // namespace
+
 // The packaging tool or a virus scanner may still hold the file for a moment.
-riviru::HResult OpenForReading(const std::wstring& path, riviru::win::unique_file& file) {
+riviru::HResult OpenForResourceReading(const std::wstring& path, riviru::win::unique_file& file) {
     for (int attempt = 1;; ++attempt) {
         if (attempt < kOpenAttempts) ::Sleep(kRetryDelayMs);
         file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -28,16 +35,9 @@ riviru::HResult OpenForReading(const std::wstring& path, riviru::win::unique_fil
     }
 }
 
-// The error the resource function just left; 0 when it left none.
-riviru::HResult ResourceError() noexcept {
-    return riviru::HResultFromWin32(::GetLastError());
-}
-
-}  // namespace
-
 FileResourceBytes ReadFileResource(const std::wstring& path, const std::wstring& name) {
     riviru::win::unique_file file;
-    if (const riviru::HResult hr = OpenForReading(path, file); hr != riviru::kOk) return {hr, {}};
+    if (const riviru::HResult hr = OpenForResourceReading(path, file); hr != riviru::kOk) return {hr, {}};
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) return {LastError(), {}};
     const auto fileSize = static_cast<ULONGLONG>(size.QuadPart);

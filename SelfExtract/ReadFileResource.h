@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "riviru/errors/HResult.h"
+#include "riviru/win/UniqueResource.h"
 
 struct FileResourceBytes {
     riviru::HResult result = riviru::kOk;
@@ -20,3 +21,8 @@ struct FileResourceBytes {
 // lies outside the mapped bytes. A resource function that fails without an
 // error code gives success with no bytes.
 FileResourceBytes ReadFileResource(const std::wstring& path, const std::wstring& name);
+
+// Opens the file at path for reading with read sharing, with the retry on a
+// sharing violation described above; the other readers of the stub's own
+// file open it the same way.
+riviru::HResult OpenForResourceReading(const std::wstring& path, riviru::win::unique_file& file);
