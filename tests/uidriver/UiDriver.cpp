@@ -46,6 +46,13 @@
 //   focus  --id N                    give a control the keyboard focus
 //   activate                         make the window the foreground window
 //   close                            post WM_CLOSE to the window
+//   click  --id N --x X --y Y        post WM_LBUTTONDOWN and WM_LBUTTONUP to a
+//              control at a point in its client coordinates
+//   resize --width W --height H      set the window's outer size (SetWindowPos;
+//              the window's minimum tracking size still applies)
+//   linkclick --id N                 click the first link character of a rich
+//              edit (CFE_LINK) as click does; prints its character index and
+//              point; exit 3 when the control shows no link
 //   clipboard [--clear] [--timeout MS]
 //              print the clipboard's Unicode text as it is (exit 1 when there is
 //              none, after waiting up to --timeout, default 0); --clear empties it
@@ -56,6 +63,8 @@
 // text); 2 wrong usage; 3 the operation failed (no such control, disabled,
 // no foreground, message not delivered).
 #include "DriverSupport.h"
+
+#include <richedit.h>
 
 #include <algorithm>
 #include <map>
@@ -95,6 +104,9 @@ const wchar_t kUsage[] =
     L"  settext --id N --text TEXT\n"
     L"  select  --id N (--index I | --item TEXT)\n"
     L"  focus   --id N\n"
+    L"  click   --id N --x X --y Y\n"
+    L"  resize  --width W --height H\n"
+    L"  linkclick --id N\n"
     L"  clipboard [--clear] [--timeout MS]\n"
     L"\n"
     L"Output: UTF-8 key=value records (--json: JSON lines).\n"
@@ -114,7 +126,8 @@ public:
         static const std::set<std::wstring> withValue = {
             L"--title",         L"--title-contains", L"--class", L"--pid", L"--hwnd",
             L"--text-contains", L"--timeout",        L"--id",    L"--key", L"--method",
-            L"--text",          L"--index",          L"--item"};
+            L"--text",          L"--index",          L"--item",
+            L"--x",             L"--y",              L"--width", L"--height"};
         static const std::set<std::wstring> flags = {L"--hidden", L"--json", L"--command", L"--force",
                                                      L"--clear"};
         for (int i = 2; i < argc; ++i) {
@@ -780,6 +793,96 @@ int CmdSelect(HWND top, const Options& options) {
     return kExitOk;
 }
 
+int CmdClick(HWND top, const Options& options) {
+    if (!options.Has(L"--x") || !options.Has(L"--y")) throw UsageError{L"click needs --x and --y"};
+    const HWND control = FindControl(top, options.ControlId());
+    const auto x = static_cast<int>(options.Number(L"--x", 0));
+    const auto y = static_cast<int>(options.Number(L"--y", 0));
+    WaitUntilIdle(top);
+    const LPARAM point = MAKELPARAM(x, y);
+    Post(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    Post(control, WM_LBUTTONUP, 0, point);
+    return kExitOk;
+}
+
+int CmdResize(HWND top, const Options& options) {
+    if (!options.Has(L"--width") || !options.Has(L"--height")) {
+        throw UsageError{L"resize needs --width and --height"};
+    }
+    const auto width = static_cast<int>(options.Number(L"--width", 0));
+    const auto height = static_cast<int>(options.Number(L"--height", 0));
+    WaitUntilIdle(top);
+    if (!SetWindowPos(top, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+        throw Failure{L"SetWindowPos failed"};
+    }
+    return kExitOk;
+}
+
+// Memory inside another process, for messages whose parameter points to a
+// structure (the system does not carry those across processes).
+class RemoteMemory {
+public:
+    RemoteMemory(HWND window, SIZE_T size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+        if (process_) {
+            address_ = VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        }
+        if (!address_) throw Failure{L"no memory in the target process: " + std::to_wstring(GetLastError())};
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    ~RemoteMemory() { VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE); }
+
+    WPARAM Address() const { return reinterpret_cast<WPARAM>(address_); }
+    template <typename T>
+    void Write(const T& value) {
+        if (!WriteProcessMemory(process_.get(), address_, &value, sizeof value, nullptr))
+            throw Failure{L"WriteProcessMemory failed"};
+    }
+    template <typename T>
+    T Read() const {
+        T value{};
+        if (!ReadProcessMemory(process_.get(), address_, &value, sizeof value, nullptr))
+            throw Failure{L"ReadProcessMemory failed"};
+        return value;
+    }
+
+private:
+    UniqueHandle process_;
+    void* address_ = nullptr;
+};
+
+int CmdLinkClick(HWND top, const Options& options, bool json) {
+    const HWND control = FindControl(top, options.ControlId());
+    WaitUntilIdle(top);
+    RemoteMemory memory(control, sizeof(CHARFORMAT2W) + sizeof(POINTL));
+    const LRESULT length = Send(control, WM_GETTEXTLENGTH, 0, 0);
+    const LRESULT selection = Send(control, EM_GETSEL, 0, 0);
+    LRESULT linkAt = -1;
+    for (LRESULT at = 0; at < length && linkAt < 0; ++at) {
+        Send(control, EM_SETSEL, static_cast<WPARAM>(at), at + 1);
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_LINK;
+        memory.Write(format);
+        Send(control, EM_GETCHARFORMAT, SCF_SELECTION, static_cast<LPARAM>(memory.Address()));
+        format = memory.Read<CHARFORMAT2W>();
+        if ((format.dwMask & CFM_LINK) != 0 && (format.dwEffects & CFE_LINK) != 0) linkAt = at;
+    }
+    Send(control, EM_SETSEL, LOWORD(selection), HIWORD(selection));
+    if (linkAt < 0) throw Failure{L"the control shows no link"};
+    memory.Write(POINTL{});
+    Send(control, EM_POSFROMCHAR, memory.Address(), linkAt);
+    const POINTL at = memory.Read<POINTL>();
+    const LPARAM point = MAKELPARAM(at.x + 2, at.y + 2);
+    Post(control, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    Post(control, WM_LBUTTONUP, 0, point);
+    Record(json).Num(L"char", linkAt).Num(L"x", at.x + 2).Num(L"y", at.y + 2).Print();
+    return kExitOk;
+}
+
 int CmdClipboard(const Options& options) {
     const DWORD timeoutMs = static_cast<DWORD>(options.Number(L"--timeout", 0));
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -837,7 +940,8 @@ int Run(int argc, wchar_t** argv) {
 
     static const std::set<std::wstring> known = {L"wait",   L"list",  L"text",     L"items",
                                                  L"press",  L"key",   L"type",     L"settext",
-                                                 L"select", L"focus", L"activate", L"close"};
+                                                 L"select", L"focus", L"activate", L"close",
+                                                 L"click",  L"resize", L"linkclick"};
     if (!known.count(command)) throw UsageError{L"unknown command " + command};
     const HWND top = selector.Wait();
     if (!top) return kExitTimeout;
@@ -854,6 +958,9 @@ int Run(int argc, wchar_t** argv) {
     if (command == L"type") return CmdType(top, options);
     if (command == L"settext") return CmdSetText(top, options);
     if (command == L"select") return CmdSelect(top, options);
+    if (command == L"click") return CmdClick(top, options);
+    if (command == L"resize") return CmdResize(top, options);
+    if (command == L"linkclick") return CmdLinkClick(top, options, json);
     if (command == L"focus") {
         WaitUntilIdle(top);
         FocusControl(top, FindControl(top, options.ControlId()));

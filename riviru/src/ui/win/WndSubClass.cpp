@@ -5,22 +5,26 @@
 namespace riviru {
 
 namespace {
-// One subclass id for all hooks; the reference (the object) tells them apart.
-constexpr UINT_PTR kSubclassId = 0x6B76;  // "kv"
+// The system tells subclasses apart by procedure and id, and all hooks share
+// one procedure: each hook's id is its own address, so a second hook on the
+// same window is added beside the first instead of replacing it.
+UINT_PTR SubclassId(const WndSubClass* hook) noexcept { return reinterpret_cast<UINT_PTR>(hook); }
 }  // namespace
 
 WndSubClass::~WndSubClass() { Detach(); }
 
 bool WndSubClass::Attach(HWND window) {
     if (window_ != nullptr || window == nullptr) return false;
-    if (!::SetWindowSubclass(window, &SharedHookProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (!::SetWindowSubclass(window, &SharedHookProc, SubclassId(this), reinterpret_cast<DWORD_PTR>(this))) {
+        return false;
+    }
     window_ = window;
     return true;
 }
 
 bool WndSubClass::Detach() {
     if (window_ == nullptr) return false;
-    ::RemoveWindowSubclass(window_, &SharedHookProc, kSubclassId);
+    ::RemoveWindowSubclass(window_, &SharedHookProc, SubclassId(this));
     window_ = nullptr;
     return true;
 }
