@@ -5,24 +5,29 @@
 #include <windows.h>
 
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
-#include "ExtractionErrorText.h"
-#include "HiddenExtraction.h"
+#include "FreshExtractFolder.h"
 #include "ReadConfigBlock.h"
+#include "SelfExtractingDlg.h"
+#include "UnzipLanguageDlg.h"
 #include "VerifyPackage.h"
 #include "common/setup/CommonSetupLogger.h"
+#include "framework/OccManager.h"
 #include "common/setup/MessageBoxLog.h"
 #include "riviru/errors/ExceptionDetails.h"
 #include "riviru/errors/FormatErrorText.h"
-#include "riviru/io/RemoveFolderTree.h"
 #include "riviru/localization/ExpandPlaceholders.h"
 #include "riviru/localization/FolderProperties.h"
 #include "riviru/localization/XmlStringResourcesLoader.h"
+#include "riviru/ui/BigMessageBox.h"
+#include "riviru/ui/BigMessageBoxFlags.h"
+#include "riviru/ui/ShowBigMessageBox.h"
 #include "riviru/win/Wow64.h"
 #include "sfx/CommandLine.h"
 #include "sfx/ExtractFolder.h"
@@ -80,6 +85,8 @@ BOOL CApp::InitInstance() {
 
     fw::CWinApp::InitInstance();
     comInitialized_ = SUCCEEDED(::CoInitialize(nullptr));
+    // Every dialog of the process gets the system's message font.
+    fw::AfxEnableControlContainer(&fontManager_);
 
     if (!SetCulture(L"")) {
         exitCode = sfx::exit_code::kStringTablesFailed;
@@ -93,7 +100,7 @@ BOOL CApp::InitInstance() {
     }
     if (!CheckPackage()) return FALSE;
     if (!FixExtractFolder()) return FALSE;
-    exitCode = RunExtraction(MakeSettings());
+    exitCode = RunProgressDialog(MakeSettings());
     return FALSE;
 }
 
@@ -118,8 +125,13 @@ int CApp::DoMessageBox(const std::wstring& text, UINT type, UINT helpId) {
         case sfx::MessageBoxRoute::Show:
             break;
     }
-    // No owner: the box stands on its own, captioned with the application name.
-    const int result = ::MessageBoxW(nullptr, text.c_str(), GetAppName().c_str(), type);
+    // No owner: the box stands on its own, captioned with the application name,
+    // and gets its own taskbar button while no main window is visible.
+    std::uint32_t flags = riviru::Flash | riviru::GrowToText;
+    const HWND mainWindow = GetMainWnd();
+    if (mainWindow == nullptr || !::IsWindowVisible(mainWindow)) flags |= riviru::AppWindow;
+    const int result =
+        riviru::ShowBigMessageBox(nullptr, strings, GetAppName().c_str(), nullptr, text.c_str(), type, flags);
     (void)helpId;
     kvmsi::LogMessageBoxResult(type, result);
     return result;
@@ -168,9 +180,11 @@ bool CApp::SelectCulture() {
     }
     multilingual = true;
     SetCulture(choice->defaultCulture);
-    // In a Normal run without /l the user confirms or changes the preselected
-    // culture in the language dialog, which comes with the dialog toolkit;
-    // until then the preselection stands.
+    if (uiLevel == sfx::UiLevel::Normal && showLanguageDialog && requestedCulture.empty()) {
+        CUnzipLanguageDlg dialog(nullptr, choice->cultures, choice->defaultCulture, strings);
+        if (dialog.DoModal() != IDOK) return false;
+        SetCulture(dialog.GetSelectedCulture());
+    }
     return true;
 }
 
@@ -193,8 +207,10 @@ bool CApp::ApplyCommandLine(const std::vector<std::wstring>& arguments) {
 
 void CApp::ShowHelp() {
     // The help is shown at every user-interface level: it is what /? asks for.
-    ::MessageBoxW(nullptr, strings.GetString(L"SfxCommandLineHelp").c_str(),
-                  strings.GetString(L"SfxAppTitle").c_str(), MB_OK | MB_ICONINFORMATION);
+    const std::wstring caption = strings.GetString(L"SfxAppTitle");
+    const std::wstring help = strings.GetString(L"SfxCommandLineHelp");
+    riviru::CBigMessageBox box(nullptr, caption.c_str(), nullptr, help.c_str(), riviru::MessageBoxIcon::Info, 0);
+    box.DoModal();
 }
 
 bool CApp::ReadConfiguration(const std::wstring& executablePath) {
@@ -236,7 +252,15 @@ bool CApp::FixExtractFolder() {
         exitCode = sfx::exit_code::kBadPackage;
         return false;
     }
-    extractDir = sfx::JoinPath(std::wstring_view(temp, length), sfx::MakeRandomFolderName());
+    // Created here, by this run alone, before anything is extracted into it.
+    const HRESULT created = CreateFreshExtractFolder(std::wstring(temp, length), extractDir);
+    if (FAILED(created)) {
+        DoMessageBox(L"Could not create the extraction folder in \"" + std::wstring(temp, length) + L"\".\n\n" +
+                         riviru::FormatErrorText(static_cast<int>(created)),
+                     MB_ICONERROR, 0);
+        exitCode = sfx::exit_code::kBadPackage;
+        return false;
+    }
     return true;
 }
 
@@ -302,25 +326,12 @@ void CApp::ApplyStartupValues() {
     }
 }
 
-int CApp::RunExtraction(const sfx::SfxSettings& settings) {
-    // Until the progress dialog drives the run, the worker reports to a hidden
-    // window; a normal run removes its folder afterwards, since the setup
-    // launch follows in a later build.
-    HiddenExtraction extraction(settings, [this](const ExtractionError& error) {
-        if (uiLevel != sfx::UiLevel::Silent) DoMessageBox(ExtractionErrorText(error, strings), MB_ICONERROR, 0);
-    });
-    switch (extraction.Run()) {
-        case HiddenExtractionResult::Done:
-            if (!settings.extractOnly) {
-                riviru::RemoveFolderTree(settings.extractDir, riviru::FolderRemoveFlags::RemoveRoot |
-                                                                  riviru::FolderRemoveFlags::Recurse |
-                                                                  riviru::FolderRemoveFlags::ClearReadOnly);
-            }
-            return sfx::exit_code::kSuccess;
-        case HiddenExtractionResult::Cancelled:
-            return sfx::exit_code::kUserCancelled;
-        case HiddenExtractionResult::Failed:
-            break;
-    }
-    return sfx::exit_code::kBadPackage;
+int CApp::RunProgressDialog(const sfx::SfxSettings& settings) {
+    CSelfExtractingDlg dialog(nullptr, settings, strings);
+    // The dialog is the main window while it runs: message boxes of the run
+    // are owned by it, and the routing asks whether it is visible.
+    SetMainWnd(&dialog);
+    dialog.DoModal();
+    SetMainWnd(nullptr);
+    return dialog.GetResultCode();
 }

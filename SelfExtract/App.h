@@ -9,6 +9,7 @@
 
 #include "common/setup/InstallStringResources.h"
 #include "framework/WinApp.h"
+#include "riviru/ui/CFontOccManager.h"
 #include "sfx/SfxConfig.h"
 #include "sfx/SfxSettings.h"
 #include "sfx/SfxTypes.h"
@@ -53,8 +54,9 @@ public:
 private:
     void ShowHelp();
     void ApplyStartupValues();
-    // Extracts with the worker and returns the exit code of the run.
-    int RunExtraction(const sfx::SfxSettings& settings);
+    // Runs the progress dialog, which extracts and starts the setup, and
+    // returns the exit code of the run.
+    int RunProgressDialog(const sfx::SfxSettings& settings);
 
     int exitCode = 0;
     sfx::UiLevel uiLevel = sfx::UiLevel::Normal;
@@ -73,4 +75,5 @@ private:
     kvmsi::InstallStringResources strings;
 
     bool comInitialized_ = false;
+    riviru::CFontOccManager fontManager_;
 };

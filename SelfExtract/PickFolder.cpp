@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "riviru/win/SystemLibrary.h"
 #include "riviru/win/UniqueResource.h"
 
 namespace {
@@ -57,7 +58,7 @@ std::wstring BrowseForFolder(HWND owner, const std::wstring& startFolder, const 
 riviru::win::com_ptr<IShellItem> StartItem(const std::wstring& startFolder) {
     riviru::win::com_ptr<IShellItem> item;
     if (startFolder.empty()) return item;
-    const riviru::win::unique_module shell(::LoadLibraryW(L"shell32.dll"));
+    const riviru::win::unique_module shell(riviru::win::LoadSystemLibrary(L"shell32.dll"));
     if (!shell) return item;
     const auto create = reinterpret_cast<CreateItemFromParsingName>(
         reinterpret_cast<void*>(::GetProcAddress(shell.get(), "SHCreateItemFromParsingName")));

@@ -3,8 +3,10 @@
 #include <shlobj.h>
 
 #include "FindRoomiestDrive.h"
+#include "FreshExtractFolder.h"
 #include "PickFolder.h"
 #include "framework/WinApp.h"
+#include "riviru/errors/FormatErrorText.h"
 #include "sfx/ByteSize.h"
 #include "sfx/ExtractFolder.h"
 #include "sfx/TargetFolderTitle.h"
@@ -56,7 +58,21 @@ bool SelectTargetFolder(HWND owner, const riviru::IStringResources& strings, sfx
         PickFolder(owner, startFolder, sfx::TargetFolderTitle(strings, settings.productName));
     if (choice.empty()) return false;
     // The settings keep the folder with a trailing backslash.
-    settings.extractDir = settings.extractOnly ? choice : choice + sfx::MakeRandomFolderName() + L"\\";
+    if (settings.extractOnly) {
+        settings.extractDir = choice;
+        return true;
+    }
+    // A normal run goes on in a fresh folder inside the chosen one, created
+    // here as at the start of the run.
+    std::wstring fresh;
+    const HRESULT created = CreateFreshExtractFolder(choice, fresh);
+    if (FAILED(created)) {
+        fw::AfxMessageBox(L"Could not create the extraction folder in \"" + choice + L"\".\n\n" +
+                              riviru::FormatErrorText(static_cast<int>(created)),
+                          MB_ICONERROR);
+        return false;
+    }
+    settings.extractDir = fresh;
     return true;
 }
 

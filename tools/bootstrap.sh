@@ -18,7 +18,7 @@ pkg_missing() { ! dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'insta
 
 install_packages() {
     local pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 cmake ninja-build
-        bison googletest xvfb xdotool imagemagick msitools 7zip osslsigncode openssl locales
+        bison googletest xvfb xdotool imagemagick msitools wixl 7zip osslsigncode openssl locales
         clang libclang-rt-14-dev python3 dpkg-dev xz-utils zstd
         libboost1.81-dev libboost-log1.81-dev libboost-regex1.81-dev libboost-filesystem1.81-dev
         libboost-iostreams1.81-dev libboost-system1.81-dev libboost-thread1.81-dev

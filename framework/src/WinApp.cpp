@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "framework/Wnd.h"
+
 #include <utility>
 
 namespace fw {
@@ -36,7 +38,8 @@ int CWinApp::DoMessageBox(const std::wstring& text, UINT type, UINT) {
 }
 
 HWND CWinApp::GetMainWnd() const noexcept {
-    return ::GetCurrentThreadId() == uiThreadId_ ? mainWindow_ : nullptr;
+    if (::GetCurrentThreadId() != uiThreadId_ || mainWindow_ == nullptr) return nullptr;
+    return mainWindow_->m_hWnd;
 }
 
 int AfxMessageBox(const std::wstring& text, UINT type, UINT helpId) {

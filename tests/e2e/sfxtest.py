@@ -134,7 +134,12 @@ class WineProcess:
         self._stdout_path = os.path.join(self._dir, "stdout.txt")
         self._stderr_path = os.path.join(self._dir, "stderr.txt")
         runner = [win_path(win_bin("runreport.exe")), "--report", win_path(self._report),
-                  "--timeout", str(int(timeout * 1000)), "--cmdline-file", win_path(cmdline_file)]
+                  "--timeout", str(int(timeout * 1000))]
+        # Wine takes TEMP, TMP, PATH and HOME from its registry, not from
+        # Linux; runreport sets the variables in the program's environment.
+        for name, value in (env or {}).items():
+            runner += ["--env", f"{name}={value}"]
+        runner += ["--cmdline-file", win_path(cmdline_file)]
         command = _wine_command(timeout + WINE_GRACE_SECONDS, runner[0], runner[1:])
         full_env = dict(os.environ)
         full_env.update(env or {})
@@ -242,7 +247,8 @@ def start_wine(exe, args=(), *, timeout=120, cmdline=None, env=None, cwd=None, s
     path/command. The command line is built from exe and args with the
     Windows quoting rules; cmdline replaces it verbatim (program included).
     timeout (seconds) is the hard limit of the program's life. env adds
-    environment variables, which Wine passes on to Windows programs."""
+    environment variables to the program's environment (TEMP and TMP
+    included, which Wine would otherwise take from its registry)."""
     return WineProcess(exe, args, timeout=timeout, cmdline=cmdline, env=env, cwd=cwd, stdin=stdin)
 
 
@@ -475,3 +481,56 @@ class SfxTestCase(unittest.TestCase):
         self.assertEqual(result.code, expected,
                          f"exit code {result.code if result.code is None else hex(result.code)}, "
                          f"expected {hex(expected)}\n--- stdout:\n{result.stdout}\n--- stderr:\n{result.stderr}")
+
+
+class ProbeReport(collections.namedtuple("ProbeReport", "command_line args working_folder values_file values")):
+    """What setupprobe.exe reported: its command line, its arguments (program
+    name first), its working folder, the path after "-m" (None without one)
+    and that file's content as text (None when it could not be read)."""
+
+
+def read_probe_report(path):
+    """Reads the report of setupprobe.exe (format at the top of
+    tests/uidriver/SetupProbe.cpp); None while it is missing or incomplete."""
+    try:
+        with open(path, "rb") as f:
+            data = f.read().decode("utf-8")
+    except FileNotFoundError:
+        return None
+    escapes = {"\\": "\\", "n": "\n", "r": "\r", "t": "\t"}
+
+    def unescape(text):
+        return re.sub(r"\\(.)", lambda m: escapes.get(m.group(1), m.group(1)), text)
+
+    facts = {}
+    for line in data.split("\n"):
+        key, sep, value = line.partition("=")
+        if sep:
+            facts.setdefault(key, []).append(unescape(value))
+    if facts.get("end") != ["1"]:
+        return None
+
+    def first(key):
+        return facts[key][0] if key in facts else None
+
+    return ProbeReport(first("commandLine"), facts.get("arg", []), first("workingFolder"),
+                       first("valuesFile"), first("values"))
+
+
+def screenshot(out, **selector):
+    """Saves the window that the selector finds as a PNG file at out (a path
+    in the build tree), cut from the Xvfb screen with ImageMagick's import.
+    Returns out, or None when the window is not found or no capture tool is
+    installed (the look is checked by eye, so its absence fails no test)."""
+    window = wait_window(**selector)
+    tool = shutil.which("import")
+    if window is None or tool is None:
+        return None
+    with open(os.path.join(config().wine_dir, "display")) as f:
+        display = f.read().strip()
+    left, top, right, bottom = window["rect"]
+    os.makedirs(os.path.dirname(os.path.abspath(out)), exist_ok=True)
+    done = subprocess.run([tool, "-display", display, "-window", "root", "-crop",
+                           f"{right - left}x{bottom - top}+{left}+{top}", out],
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, timeout=60)
+    return out if done.returncode == 0 else None

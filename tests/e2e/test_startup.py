@@ -31,7 +31,10 @@ def log_messages(stdout):
 
 class StartupTests(SfxTestCase):
     def package(self, config="[main]\nProductName=Studio\n", name="Setup.exe"):
-        archive = sfxtest.make_archive({"readme.txt": "files\n"}, self.path("payload.7z"))
+        # The setup probe stands in for the product's setup; it exits with 0.
+        with open(sfxtest.win_bin("setupprobe.exe"), "rb") as f:
+            setup = f.read()
+        archive = sfxtest.make_archive({"readme.txt": "files\n", "setup.exe": setup}, self.path("payload.7z"))
         return sfxtest.build_package(config, archive, self.path(name))
 
     def damaged_package(self):
@@ -54,8 +57,9 @@ class StartupTests(SfxTestCase):
         ])
 
     def test_valid_package_in_a_silent_run_succeeds_without_a_word(self):
-        result = self.run_wine(self.package(), ["/q"])
+        result = self.run_wine(self.package(), ["/q"], env={"SFX_PROBE_REPORT": sfxtest.win_path(self.path("probe.txt"))})
         self.assertExitCode(result, 0)
+        self.assertIsNotNone(sfxtest.read_probe_report(self.path("probe.txt")), "the setup did not run")
         self.assertEqual(log_messages(result.stdout), [])
 
     def test_help_is_shown_even_in_a_silent_run_and_ends_with_zero(self):

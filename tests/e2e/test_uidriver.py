@@ -1,6 +1,8 @@
 """Tests of the harness and of uidriver.exe itself, against msgboxprobe.exe:
-the system message box of Wine and a small dialog of known layout."""
+the system message box of Wine and a small dialog of known layout (and the
+toolkit's box of bigboxprobe.exe for link clicks)."""
 
+import json
 import time
 import unittest
 
@@ -238,6 +240,35 @@ class CommandLineTests(SfxTestCase):
         self.assertIsNotNone(sfxtest.wait_window(title="Probe Verbatim", text_contains="x y", timeout_ms=15000))
         sfxtest.press(IDOK, title="Probe Verbatim")
         self.assertExitCode(process.wait(30), IDOK)
+
+    def test_environment_reaches_the_program_temp_included(self):
+        # Wine takes TEMP from its registry, not from Linux; the harness sets it.
+        temp = sfxtest.win_path(self.path("temp"))
+        result = self.run_wine("cmd.exe", ["/c", "echo [%TEMP%] [%SFX_SOME_VALUE%]"],
+                               env={"TEMP": temp, "SFX_SOME_VALUE": "v 1"}, timeout=30)
+        self.assertExitCode(result, 0)
+        self.assertEqual(result.stdout.strip(), f"[{temp}] [v 1]")
+
+
+class LinkClickTests(SfxTestCase):
+    def test_linkclick_clicks_the_first_link_character_or_fails_without_one(self):
+        for text, first_link in (("Read www.example.com first.", 5), ("No link here.", None)):
+            with self.subTest(text):
+                process = self.start("bigboxprobe.exe", ["--direct", "--handler", "--text", text], timeout=60)
+                box = sfxtest.wait_window(pid=process.pid, cls="#32770", timeout_ms=20000)
+                self.assertIsNotNone(box)
+                click = sfxtest.uidriver("linkclick", "--hwnd", box["hwnd"], "--id", 1001, "--json")
+                if first_link is None:
+                    self.assertEqual(click.code, 3)
+                    self.assertIn("no link", click.stderr)
+                else:
+                    self.assertEqual(click.code, 0, click.stderr)
+                    self.assertEqual(json.loads(click.output)["char"], first_link)
+                sfxtest.wait_window(hwnd=box["hwnd"])  # the click has been handled
+                sfxtest.press(IDOK, hwnd=box["hwnd"])
+                result = process.wait(30)
+                handled = "link http://www.example.com|www.example.com\n" if first_link is not None else ""
+                self.assertEqual(result.stdout, handled + "result 1\n")
 
 
 if __name__ == "__main__":

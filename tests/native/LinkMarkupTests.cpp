@@ -99,3 +99,16 @@ TEST(LinkMarkup, ReadsUrlAndTextOfALinkRange) {
         EXPECT_EQ(target.text, c.text);
     }
 }
+
+TEST(LinkMarkup, StrippingLeavesTheVisibleTextsAndListsTheLinksInTextOrder) {
+    std::vector<riviru::PlainLink> links;
+    const std::string stripped = riviru::StripLinkMarkup(
+        "{\\urtf <LINK  Z:\\\\tmp\\\\out\\\\|file:///Z:/tmp/out/> and #LINK#a \\{b\\}#u2## <LINK x|y\\par }",
+        links);
+    EXPECT_EQ(stripped, "{\\urtf Z:\\\\tmp\\\\out\\\\ and a \\{b\\} <LINK x|y\\par }");
+    ASSERT_EQ(links.size(), 2u);
+    EXPECT_EQ(links[0].text, L"Z:\\tmp\\out\\");
+    EXPECT_EQ(links[0].url, L"file:///Z:/tmp/out/");
+    EXPECT_EQ(links[1].text, L"a {b}");
+    EXPECT_EQ(links[1].url, L"u2");
+}

@@ -22,6 +22,9 @@
 //   --keep            leave processes that the program started running
 //   --cmdline TEXT    the program's complete command line, used verbatim
 //   --cmdline-file F  the same, read from a UTF-8 file (no quoting involved at all)
+//   --env NAME=VALUE  set this variable in the program's environment (repeatable;
+//                     Wine takes TEMP, TMP, PATH and HOME from its registry, not
+//                     from Linux, so only a Windows parent can set them)
 //   --                end of options
 // With PROGRAM [ARGS...] the command line is built with the usual quoting.
 //
@@ -183,6 +186,15 @@ int wmain(int argc, wchar_t** argv) {
             timeout = static_cast<DWORD>(*ms);
         } else if (arg == L"--keep") {
             keep = true;
+        } else if (arg == L"--env" && hasValue) {
+            const std::wstring assignment = argv[++i];
+            const size_t equals = assignment.find(L'=');
+            if (equals == std::wstring::npos || equals == 0 ||
+                !SetEnvironmentVariableW(assignment.substr(0, equals).c_str(),
+                                         assignment.substr(equals + 1).c_str())) {
+                Err(L"runreport: bad --env " + assignment + L"\n");
+                return kExitFailure;
+            }
         } else if (arg == L"--cmdline" && hasValue) {
             commandLine = argv[++i];
             haveCommandLine = true;
@@ -193,7 +205,7 @@ int wmain(int argc, wchar_t** argv) {
             }
             haveCommandLine = true;
         } else if (arg == L"--help" || arg == L"-h") {
-            Out(L"usage: runreport [--report FILE] [--timeout MS] [--keep] "
+            Out(L"usage: runreport [--report FILE] [--timeout MS] [--keep] [--env NAME=VALUE]... "
                 L"(--cmdline TEXT | --cmdline-file FILE | [--] PROGRAM [ARGS...])\n");
             return 0;
         } else if (arg.compare(0, 2, L"--") == 0) {

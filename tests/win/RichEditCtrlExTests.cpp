@@ -73,14 +73,34 @@ TEST_F(RichEditCtrlExTest, LinkRangesGiveTheirUrlAndText) {
     EXPECT_EQ(target.text, L"www.example.com/p q");
 }
 
-TEST_F(RichEditCtrlExTest, LinkMarkupBecomesAHyperlinkFieldWithItsHiddenEndMarker) {
-    text.SetRtfText("{\\rtf1 Open #LINK#the folder#file:///C:/x/## or <LINK  this|http://y/> now\\par }");
+TEST_F(RichEditCtrlExTest, LinkMarkupBecomesClickableLinks) {
+    text.SetRtfText("{\\rtf1 Open #LINK#the \\{folder\\}#file:///C:/x/## or <LINK  this|http://y/> now\\par }");
     const std::wstring all = text.GetTextRange(0, -1);
     EXPECT_EQ(all.find(L"#LINK#"), std::wstring::npos) << all;
     EXPECT_EQ(all.find(L"<LINK"), std::wstring::npos) << all;
-    EXPECT_NE(all.find(L"*KVLINKEND"), std::wstring::npos) << all;
     EXPECT_NE(all.find(L"Open "), std::wstring::npos) << all;
     EXPECT_NE(all.find(L" now"), std::wstring::npos) << all;
+    const auto first = static_cast<LONG>(all.find(L"the {folder}"));
+    const auto second = static_cast<LONG>(all.find(L"this"));
+    if (all.find(L"HYPERLINK") != std::wstring::npos) {
+        // A control that keeps the fields: their instructions carry the urls.
+        EXPECT_NE(all.find(L"*KVLINKEND"), std::wstring::npos) << all;
+        return;
+    }
+    // A control that drops the fields (Wine's) shows each link's text alone,
+    // marked as a link by the control itself, and knows its url.
+    ASSERT_NE(first, -1) << all;
+    ASSERT_NE(second, -1) << all;
+    EXPECT_EQ(all.find(L"KVLINKEND"), std::wstring::npos) << all;
+    const riviru::LinkTarget folder = text.GetLinkAt(CHARRANGE{first, first + 12});
+    EXPECT_EQ(folder.url, L"file:///C:/x/");
+    EXPECT_EQ(folder.text, L"the {folder}");
+    EXPECT_EQ(text.GetLinkAt(CHARRANGE{second + 1, second + 2}).url, L"http://y/");
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    text.SetSel(second, second + 4);
+    text.SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    EXPECT_NE(format.dwEffects & CFE_LINK, 0u);
     // An incomplete markup stays as typed.
     text.SetRtfText("{\\rtf1 <LINK a|b\\par }");
     EXPECT_EQ(text.GetTextRange(0, -1).substr(0, 9), L"<LINK a|b");

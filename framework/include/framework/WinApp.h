@@ -10,6 +10,8 @@
 
 namespace fw {
 
+class CWnd;
+
 class CWinApp {
 public:
     explicit CWinApp(std::wstring appName);
@@ -32,16 +34,17 @@ public:
     HINSTANCE GetInstance() const noexcept { return instance_; }
 
     // The main window belongs to the user-interface thread; on any other
-    // thread there is none.
+    // thread there is none. The object is given, not its window, so a dialog
+    // can be the main window before its window exists and after it is gone.
     HWND GetMainWnd() const noexcept;
-    void SetMainWnd(HWND window) noexcept { mainWindow_ = window; }
+    void SetMainWnd(CWnd* window) noexcept { mainWindow_ = window; }
 
     static CWinApp* Current() noexcept { return current_; }
 
 private:
     std::wstring appName_;
     HINSTANCE instance_ = nullptr;
-    HWND mainWindow_ = nullptr;
+    CWnd* mainWindow_ = nullptr;
     DWORD uiThreadId_ = 0;
     static CWinApp* current_;
 };

@@ -4,6 +4,8 @@
 
 #include <boost/regex.hpp>
 
+#include "riviru/text/Utf.h"
+
 namespace riviru {
 namespace {
 
@@ -29,16 +31,65 @@ const boost::wregex& HyperlinkTextPattern() {
 
 }  // namespace
 
-std::string ConvertLinkMarkup(std::string_view rtf) {
+namespace {
+std::string ConvertWith(std::string_view rtf, const char* format) {
     const std::string original(rtf);
     try {
-        const std::string hashConverted =
-            boost::regex_replace(original, HashLinkPattern(), kHyperlinkFieldFormat);
-        return boost::regex_replace(hashConverted, AngleLinkPattern(), kHyperlinkFieldFormat);
+        const std::string hashConverted = boost::regex_replace(original, HashLinkPattern(), format);
+        return boost::regex_replace(hashConverted, AngleLinkPattern(), format);
     } catch (const std::runtime_error&) {
         // Too complex a match (boost::regex_error): show the text as typed.
         return original;
     }
+}
+}  // namespace
+
+std::string ConvertLinkMarkup(std::string_view rtf) { return ConvertWith(rtf, kHyperlinkFieldFormat); }
+
+namespace {
+// What the RTF escaping of the message made of a text: \\, \{ and \} stand
+// for the characters themselves; the bytes are UTF-8.
+std::wstring UnescapeRtfText(const std::string& escaped) {
+    std::string bytes;
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] == '\\' && i + 1 < escaped.size() &&
+            (escaped[i + 1] == '\\' || escaped[i + 1] == '{' || escaped[i + 1] == '}')) {
+            ++i;
+        }
+        bytes.push_back(escaped[i]);
+    }
+    return DecodeUtf8(bytes).value_or(std::wstring());
+}
+
+const boost::regex& EitherLinkPattern() {
+    static const boost::regex pattern("#LINK#(.*?)#(.*?)##|<LINK\\s+(.*?)\\|(.*?)>");
+    return pattern;
+}
+}  // namespace
+
+std::string StripLinkMarkup(std::string_view rtf, std::vector<PlainLink>& links) {
+    links.clear();
+    std::string stripped;
+    try {
+        auto rest = rtf.begin();
+        for (boost::regex_iterator<std::string_view::const_iterator> it(rtf.begin(), rtf.end(), EitherLinkPattern()),
+             last;
+             it != last; ++it) {
+            const auto& match = *it;
+            const bool hash = match[1].matched;
+            const std::string text = match[hash ? 1 : 3].str();
+            const std::string url = match[hash ? 2 : 4].str();
+            stripped.append(rest, match[0].first);
+            stripped += text;
+            links.push_back({UnescapeRtfText(text), UnescapeRtfText(url)});
+            rest = match[0].second;
+        }
+        stripped.append(rest, rtf.end());
+    } catch (const std::runtime_error&) {
+        links.clear();
+        return std::string(rtf);
+    }
+    return stripped;
 }
 
 std::vector<LinkTextRange> FindHyperlinkTexts(std::wstring_view text) {

@@ -65,7 +65,6 @@ private:
     void MakeFixedSize();
     void FitWindowToClient(int clientWidth, int clientHeight);
     void OnWindowPosChanged(const WINDOWPOS* position);
-    void FlashIfInBackground();
 
     std::wstring caption_;
     std::wstring title_;

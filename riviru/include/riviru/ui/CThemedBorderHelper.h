@@ -12,6 +12,7 @@
 #include <string>
 
 #include "riviru/ui/WndSubClass.h"
+#include "riviru/win/ThemeLibrary.h"
 #include "riviru/win/UniqueResource.h"
 
 namespace riviru {
@@ -20,7 +21,7 @@ namespace win::traits {
 struct theme {
     using type = HTHEME;
     static type invalid() noexcept { return nullptr; }
-    static void close(type h) noexcept { ::CloseThemeData(h); }
+    static void close(type h) noexcept { win::theme::CloseThemeData(h); }
 };
 }  // namespace win::traits
 using unique_theme = win::unique_resource<win::traits::theme>;

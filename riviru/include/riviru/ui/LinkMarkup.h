@@ -18,6 +18,18 @@ namespace riviru {
 // text is returned unconverted.
 std::string ConvertLinkMarkup(std::string_view rtf);
 
+// For a control that drops hyperlink fields when it reads RTF (their text
+// would vanish) and shows hidden text: every markup of either form (in text
+// order) is replaced by its visible text alone, and the links are listed
+// with their texts and urls as the control will show them (the RTF escapes
+// \\, \{, \} undone, UTF-8 decoded). On a regex failure the text stays
+// as typed and no link is listed.
+struct PlainLink {
+    std::wstring text;
+    std::wstring url;
+};
+std::string StripLinkMarkup(std::string_view rtf, std::vector<PlainLink>& links);
+
 // A range of UTF-16 code units, [begin, end), in the control's plain text.
 struct LinkTextRange {
     std::size_t begin = 0;

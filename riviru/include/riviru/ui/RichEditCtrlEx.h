@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/RichEditCtrl.h"
 #include "riviru/ui/CThemedBorderHelper.h"
@@ -73,12 +74,22 @@ private:
     bool LinkRangeAt(LONG character, CHARRANGE& range);
     bool IsLinkText(CHARRANGE range);
     bool IsOverLink(POINT clientPoint);
+    void StreamRtf(const std::string& rtf);
     void ColourLinks();
+    void MarkPlainLinks(const std::vector<PlainLink>& links);
     void OpenLink(HWND dialog, std::wstring url, const std::wstring& text, const LinkHandler& handler);
 
     bool labelMode_ = false;
     bool selectAllOnFocus_ = true;
     bool friendlyUrls_ = false;
+    // Links this control marked itself because it drops hyperlink fields:
+    // their character ranges with url and text.
+    struct MarkedLink {
+        LONG begin;
+        LONG end;
+        PlainLink link;
+    };
+    std::vector<MarkedLink> plainLinks_;
     RECT requestedRect_{};
     CThemedBorderHelper border_;
 };

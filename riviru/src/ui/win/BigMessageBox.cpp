@@ -7,6 +7,7 @@
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "riviru/ui/DialogTemplateBuilder.h"
+#include "riviru/ui/FlashRule.h"
 #include "riviru/ui/MessageBoxLayout.h"
 #include "riviru/ui/RtfText.h"
 
@@ -300,7 +301,7 @@ LRESULT CBigMessageBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return result;
         }
         case WM_APP:
-            if ((flags_ & Flash) != 0) FlashIfInBackground();
+            if ((flags_ & Flash) != 0) FlashInBackground(m_hWnd);
             return 0;
         default:
             return CVistaDialog::WindowProc(message, wParam, lParam);
@@ -311,28 +312,6 @@ void CBigMessageBox::OnWindowPosChanged(const WINDOWPOS* position) {
     if (position == nullptr || (position->flags & SWP_SHOWWINDOW) == 0 || shown_) return;
     shown_ = true;
     PostMessage(WM_APP);
-}
-
-void CBigMessageBox::FlashIfInBackground() {
-    if (::GetForegroundWindow() == m_hWnd) return;
-    for (HWND window = m_hWnd; window != nullptr; window = ::GetWindow(window, GW_OWNER)) {
-        const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
-        const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE));
-        if ((style & WS_VISIBLE) == 0 || (style & WS_CHILD) != 0) continue;
-        const bool ownButton =
-            (exStyle & WS_EX_APPWINDOW) != 0 || (::GetWindow(window, GW_OWNER) == nullptr &&
-                                                 (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) == 0);
-        if (!ownButton) continue;
-        UINT count = 0;
-        if (!::SystemParametersInfoW(SPI_GETFOREGROUNDFLASHCOUNT, 0, &count, 0)) count = 3;
-        FLASHWINFO info{};
-        info.cbSize = sizeof(info);
-        info.hwnd = window;
-        info.dwFlags = FLASHW_ALL;
-        info.uCount = count;
-        ::FlashWindowEx(&info);
-        return;
-    }
 }
 
 }  // namespace riviru

@@ -1,3 +1,4 @@
+#include "riviru/win/ThemeLibrary.h"
 #include "riviru/ui/CResizeDlg.h"
 
 #include <uxtheme.h>
@@ -56,11 +57,11 @@ RECT CResizeDlg::GripCellOf(const RECT& client) noexcept {
 void CResizeDlg::DrawGrip(HDC dc) const noexcept {
     if (dc == nullptr) return;
     RECT cell = GripCellOf(GetClientRect());
-    HTHEME theme = ::IsThemeActive() ? ::OpenThemeData(m_hWnd, L"SCROLLBAR") : nullptr;
+    HTHEME theme = win::theme::IsThemeActive() ? win::theme::OpenThemeData(m_hWnd, L"SCROLLBAR") : nullptr;
     if (theme != nullptr) {
         const HRESULT hr =
-            ::DrawThemeBackground(theme, dc, kSizeBoxPart, kHalfBottomRightState, &cell, nullptr);
-        ::CloseThemeData(theme);
+            win::theme::DrawThemeBackground(theme, dc, kSizeBoxPart, kHalfBottomRightState, &cell, nullptr);
+        win::theme::CloseThemeData(theme);
         if (SUCCEEDED(hr)) return;
     }
     ::DrawFrameControl(dc, &cell, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);

@@ -1,3 +1,4 @@
+#include "riviru/win/ThemeLibrary.h"
 #include "riviru/ui/CThemedBorderHelper.h"
 
 #include <commctrl.h>
@@ -58,7 +59,7 @@ void CThemedBorderHelper::Refresh() {
     HWND window = GetAttachedWindow();
     if (window == nullptr || !HasVisualStyles()) return;
     refreshing_ = true;
-    themeActive_ = ::IsThemeActive() != FALSE;
+    themeActive_ = win::theme::IsThemeActive() != FALSE;
     theme_.reset();
 
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
@@ -71,7 +72,7 @@ void CThemedBorderHelper::Refresh() {
         savedExStyle_ = foundExStyle;
         hasBorder_ = true;
     }
-    if (themeActive_ && hasBorder_) theme_.reset(::OpenThemeData(window, themeClass_.c_str()));
+    if (themeActive_ && hasBorder_) theme_.reset(win::theme::OpenThemeData(window, themeClass_.c_str()));
 
     if (theme_) {
         // The theme's border replaces the classic one.
@@ -129,7 +130,7 @@ void CThemedBorderHelper::RepaintFrame(bool now) const noexcept {
 void CThemedBorderHelper::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
     HWND window = GetAttachedWindow();
     int border = 0;
-    if (FAILED(::GetThemeInt(theme_.get(), part_, normalState_, kBorderSizeProperty, &border))) border = 0;
+    if (FAILED(win::theme::GetThemeInt(theme_.get(), part_, normalState_, kBorderSizeProperty, &border))) border = 0;
     const int inset = border + DpiScale(fw::WindowDpiX(window)).Scale(1);
     // Either form of the message proposes the new client rectangle first.
     RECT* proposed = wParam != 0 ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
@@ -150,10 +151,10 @@ void CThemedBorderHelper::OnNcPaint() {
     ::ExcludeClipRect(dc.get(), whole.left + borderInsets_.left, whole.top + borderInsets_.top,
                       whole.right - borderInsets_.right, whole.bottom - borderInsets_.bottom);
     const int state = CurrentState();
-    if (::IsThemeBackgroundPartiallyTransparent(theme_.get(), part_, state)) {
-        ::DrawThemeParentBackground(window, dc.get(), &whole);
+    if (win::theme::IsThemeBackgroundPartiallyTransparent(theme_.get(), part_, state)) {
+        win::theme::DrawThemeParentBackground(window, dc.get(), &whole);
     }
-    ::DrawThemeBackground(theme_.get(), dc.get(), part_, state, &whole, nullptr);
+    win::theme::DrawThemeBackground(theme_.get(), dc.get(), part_, state, &whole, nullptr);
 }
 
 bool CThemedBorderHelper::HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

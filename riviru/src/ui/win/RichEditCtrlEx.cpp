@@ -63,18 +63,53 @@ void CRichEditCtrlEx::PreSubclassWindow() {
     border_.Attach(m_hWnd);
 }
 
-void CRichEditCtrlEx::SetRtfText(std::string_view rtf) {
-    const LRESULT style = SendMessage(EM_SETEDITSTYLEEX, SES_EX_HANDLEFRIENDLYURL, SES_EX_HANDLEFRIENDLYURL);
-    friendlyUrls_ = (static_cast<DWORD>(style) & SES_EX_HANDLEFRIENDLYURL) != 0;
-
-    const std::string converted = ConvertLinkMarkup(rtf);
-    StreamSource source{converted};
+void CRichEditCtrlEx::StreamRtf(const std::string& rtf) {
+    StreamSource source{rtf};
     EDITSTREAM stream{};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
     stream.pfnCallback = &StreamOut;
     StreamIn(SF_RTF, stream);
+}
 
-    if (!friendlyUrls_) ColourLinks();
+void CRichEditCtrlEx::SetRtfText(std::string_view rtf) {
+    const LRESULT style = SendMessage(EM_SETEDITSTYLEEX, SES_EX_HANDLEFRIENDLYURL, SES_EX_HANDLEFRIENDLYURL);
+    friendlyUrls_ = (static_cast<DWORD>(style) & SES_EX_HANDLEFRIENDLYURL) != 0;
+    plainLinks_.clear();
+
+    const std::string converted = ConvertLinkMarkup(rtf);
+    StreamRtf(converted);
+    if (friendlyUrls_) return;
+    if (converted != rtf && GetTextRange(0, GetTextLength()).find(L"HYPERLINK") == std::wstring::npos) {
+        // This control read the hyperlink fields without their texts (Wine's
+        // rich edit drops field groups and shows hidden text): show each
+        // link's text alone and mark it as a link here.
+        std::vector<PlainLink> links;
+        StreamRtf(StripLinkMarkup(rtf, links));
+        MarkPlainLinks(links);
+        return;
+    }
+    ColourLinks();
+}
+
+void CRichEditCtrlEx::MarkPlainLinks(const std::vector<PlainLink>& links) {
+    const CHARRANGE saved = GetSel();
+    const std::wstring text = GetTextRange(0, GetTextLength());
+    std::size_t from = 0;
+    for (const PlainLink& link : links) {
+        const std::size_t at = link.text.empty() ? std::wstring::npos : text.find(link.text, from);
+        if (at == std::wstring::npos) continue;
+        const auto begin = static_cast<LONG>(at);
+        const auto end = static_cast<LONG>(at + link.text.size());
+        SetSel(begin, end);
+        CHARFORMAT2W format{};
+        format.dwMask = CFM_LINK | CFM_UNDERLINE | CFM_COLOR;
+        format.dwEffects = CFE_LINK | CFE_UNDERLINE;
+        format.crTextColor = ::GetSysColor(COLOR_HOTLIGHT);
+        SetSelectionCharFormat(format);
+        plainLinks_.push_back({begin, end, link});
+        from = at + link.text.size();
+    }
+    SetSel(saved);
 }
 
 void CRichEditCtrlEx::ColourLinks() {
@@ -110,6 +145,9 @@ void CRichEditCtrlEx::SetLabelMode(bool on) {
 }
 
 LinkTarget CRichEditCtrlEx::GetLinkAt(CHARRANGE range) const {
+    for (const MarkedLink& link : plainLinks_) {
+        if (range.cpMin < link.end && range.cpMax > link.begin) return {link.link.url, link.link.text};
+    }
     return ParseLinkRangeText(GetTextRange(range.cpMin, range.cpMax));
 }
 
