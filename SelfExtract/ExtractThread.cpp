@@ -10,6 +10,7 @@
 #include "MyOpenCallback.h"
 #include "SfxMessages.h"
 #include "riviru/io/RemoveFolderTree.h"
+#include "riviru/win/SystemLibrary.h"
 #include "riviru/win/UniqueResource.h"
 #include "sfx/ExtractRules.h"
 
@@ -39,6 +40,7 @@ bool CExtractThread::Start(const ExtractThreadParams& params) {
     archivePath = params.archivePath;
     extractDir = params.extractDir;
     deleteOnFailure = params.deleteOnFailure;
+    folderCreated = params.folderCreated;
     return CMfcWorkerThread::Start(0);
 }
 
@@ -66,10 +68,20 @@ std::uint32_t CExtractThread::Run() {
 
 void CExtractThread::CreateExtractDir() {
     const DWORD attributes = ::GetFileAttributesW(extractDir.c_str());
+    if (folderCreated) {
+        // The folder this run made: anything else in its place (it was
+        // removed, or replaced by a link) is not extracted into.
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+            return;
+        }
+        currentItem = extractDir;
+        throw CSystemException(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+    }
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
 
     int result = ERROR_PROC_NOT_FOUND;
-    const riviru::win::unique_module shell(::LoadLibraryW(L"shell32.dll"));
+    const riviru::win::unique_module shell(riviru::win::LoadSystemLibrary(L"shell32.dll"));
     if (shell) {
         const FARPROC procedure = ::GetProcAddress(shell.get(), MAKEINTRESOURCEA(165));
         if (procedure != nullptr) {

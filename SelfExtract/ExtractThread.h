@@ -17,8 +17,11 @@
 struct ExtractThreadParams {
     HWND window = nullptr;         // the progress dialog; every message goes here
     std::wstring archivePath;      // the archive file; the engine finds the archive inside it
-    std::wstring extractDir;       // the folder to extract into, created when missing
+    std::wstring extractDir;       // the folder to extract into, created when missing (see folderCreated)
     bool deleteOnFailure = false;  // remove extractDir with its contents after a failure or a cancel
+    // extractDir was created by this run (a normal run): it is used only as
+    // the plain folder it was made, never created or replaced by the worker.
+    bool folderCreated = false;
 };
 
 class CExtractThread : public riviru::CMfcWorkerThread {
@@ -52,6 +55,7 @@ private:
     std::wstring archivePath;
     std::wstring extractDir;
     bool deleteOnFailure = false;
+    bool folderCreated = false;
     // The entry being extracted, relative to extractDir; extractDir itself
     // when creating that folder failed.
     std::wstring currentItem;

@@ -6,6 +6,7 @@
 #include "ExtractThread.h"
 #include "SfxMessages.h"
 #include "riviru/errors/ExceptionDetails.h"
+#include "sfx/EntryPath.h"
 #include "sfx/ExtractRules.h"
 
 namespace {
@@ -90,8 +91,11 @@ HRESULT MyExtractCallback::SetTotal(UInt64 total) noexcept {
 
 HRESULT MyExtractCallback::SetCompleted(const UInt64* completed) noexcept {
     if (completed != nullptr && owner.totalSize != 0) {
-        ::SendMessageW(owner.window, WM_SFX_PROGRESS, 0,
-                       static_cast<LPARAM>(sfx::PerMille(*completed, owner.totalSize)));
+        const auto perMille = sfx::PerMille(*completed, owner.totalSize);
+        if (perMille != lastPerMille) {
+            lastPerMille = perMille;
+            ::SendMessageW(owner.window, WM_SFX_PROGRESS, 0, static_cast<LPARAM>(perMille));
+        }
     }
     return StopRequestResult();
 }
@@ -112,6 +116,10 @@ HRESULT MyExtractCallback::PrepareOperation(const wchar_t* name, Int32 isFolder,
     try {
         std::wstring entry = name != nullptr ? name : L"";
         owner.currentItem = entry;
+        // The engine already turns such names into harmless ones; an entry
+        // that still names a place outside the folder, a stream or a device
+        // is refused all the same, as damaged data.
+        if (!sfx::IsSafeEntryPath(entry)) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
         if (isFolder) entry += L'\\';
         owner.extractedEntries.push_back(std::move(entry));
         return S_OK;

@@ -6,6 +6,7 @@
 #pragma once
 #include "engine/SevenZipEngine.h"  // first: it prepares <windows.h> for the engine's headers
 
+#include <cstdint>
 #include <string>
 
 #include "7zip/IPassword.h"
@@ -78,6 +79,9 @@ private:
     CExtractThread& owner;
     std::wstring messageError;
     std::wstring password;
+    // The per-mille value of the last progress message; the engine reports
+    // far more often than the value changes, and each message is a thread switch.
+    std::uint32_t lastPerMille = ~std::uint32_t{0};
 };
 
 #pragma GCC diagnostic pop

@@ -23,8 +23,7 @@ riviru::HResult ReadConfigBlock(const std::wstring& path, std::wstring& text) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) return LastError();
     const std::size_t mappedSize = sfx::ConfigScanSize(static_cast<std::uint64_t>(size.QuadPart));
-    // An empty file (or one whose size has empty low 32 bits) cannot be
-    // mapped, and it cannot hold a block either.
+    // An empty file cannot be mapped, and it cannot hold a block either.
     if (mappedSize == 0) return riviru::kInvalidData;
     riviru::win::unique_handle mapping(
         ::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "riviru/win/UniqueResource.h"
+#include "sfx/PeHeaders.h"
 
 namespace {
 
@@ -50,6 +51,9 @@ FileResourceBytes ReadFileResource(const std::wstring& path, const std::wstring&
     if (!view) return {LastError(), {}};
     const auto* begin = static_cast<const std::uint8_t*>(view.get());
     if (mappedSize < 2 || begin[0] != 'M' || begin[1] != 'Z') return {kNotAnExecutable, {}};
+    // The resource functions follow the header offsets of the file: they
+    // must not lead past the mapped bytes.
+    if (!sfx::PeHeadersInside(begin, mappedSize)) return {riviru::kInvalidData, {}};
 
     // The lowest bit marks the address as a file mapped as data, which the
     // resource functions then read with file offsets instead of image RVAs.

@@ -13,6 +13,7 @@
 #include "riviru/io/FileDeviceIn.h"
 #include "riviru/io/FileException.h"
 #include "riviru/win/UniqueResource.h"
+#include "sfx/PeHeaders.h"
 
 namespace {
 
@@ -77,6 +78,9 @@ riviru::HResult StampedResourceNames(const std::wstring& path, std::vector<std::
     if (!view) return LastError();
     const auto* begin = static_cast<const std::uint8_t*>(view.get());
     if (mappedSize < 2 || begin[0] != 'M' || begin[1] != 'Z') return kNotAnExecutable;
+    // The resource functions follow the header offsets of the file: they
+    // must not lead past the mapped bytes.
+    if (!sfx::PeHeadersInside(begin, mappedSize)) return riviru::kInvalidData;
 
     // The lowest bit marks the address as a file mapped as data.
     const auto module = reinterpret_cast<HMODULE>(reinterpret_cast<ULONG_PTR>(begin) | 1);

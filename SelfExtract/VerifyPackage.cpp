@@ -66,8 +66,12 @@ std::wstring VerifyPackageFile(const std::wstring& path, const riviru::IStringRe
     riviru::win::unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ReadError(strings);
-    const DWORD lowSize = ::GetFileSize(file.get(), nullptr);
-    const DWORD mappedSize = lowSize < kMappedLimit ? lowSize : kMappedLimit;
+    // The whole 64-bit size: the low 32 bits of a package beyond 4 GiB can be
+    // anything down to 0.
+    LARGE_INTEGER fileSize{};
+    if (!::GetFileSizeEx(file.get(), &fileSize)) return ReadError(strings);
+    const auto size = static_cast<std::uint64_t>(fileSize.QuadPart);
+    const DWORD mappedSize = size < kMappedLimit ? static_cast<DWORD>(size) : kMappedLimit;
     riviru::win::unique_handle mapping(
         ::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, mappedSize, nullptr));
     if (!mapping) return ReadError(strings);

@@ -9,6 +9,18 @@ if(WIN32)
     set(Boost_USE_MULTITHREADED ON)
     find_package(Boost 1.81.0 EXACT REQUIRED CONFIG COMPONENTS ${SFX_BOOST_COMPONENTS}
         PATHS "${SFX_BOOST_PREFIX}" NO_DEFAULT_PATH)
+    # Boost's package files add mingw's "synchronization" library, whose
+    # imports name api-ms-win-core-synch-l1-2-0.dll. Windows 7 has no such
+    # API set, and everything Boost calls from it is in kernel32 anyway.
+    foreach(component IN LISTS SFX_BOOST_COMPONENTS)
+        if(TARGET Boost::${component})
+            get_target_property(_sfx_libs Boost::${component} INTERFACE_LINK_LIBRARIES)
+            if(_sfx_libs)
+                string(REPLACE "synchronization" "kernel32" _sfx_libs "${_sfx_libs}")
+                set_target_properties(Boost::${component} PROPERTIES INTERFACE_LINK_LIBRARIES "${_sfx_libs}")
+            endif()
+        endif()
+    endforeach()
     set(SFX_7ZIP_ROOT "${SFX_DEPS_CACHE}/7zip-26" CACHE PATH "Unpacked 7-Zip 26 sources")
     if(NOT EXISTS "${SFX_7ZIP_ROOT}/CPP/7zip/Archive/7z/7zHandler.cpp")
         message(FATAL_ERROR "7-Zip sources not found in ${SFX_7ZIP_ROOT}; run tools/bootstrap.sh")

@@ -91,12 +91,14 @@ TEST(ConfigBlockMarkers, ProgramFilesDoNotContainMarkerTexts) {
     if (scanned == 0) GTEST_SKIP() << "no program file built next to the tests";
 }
 
-TEST(ConfigBlockScan, ScanSizeIsLow32BitsCappedAt20MiB) {
+TEST(ConfigBlockScan, ScanSizeIsTheFileSizeCappedAt20MiB) {
     EXPECT_EQ(sfx::ConfigScanSize(0), 0u);
     EXPECT_EQ(sfx::ConfigScanSize(1000), 1000u);
     EXPECT_EQ(sfx::ConfigScanSize(20971520), 20971520u);
     EXPECT_EQ(sfx::ConfigScanSize(20971521), 20971520u);
-    EXPECT_EQ(sfx::ConfigScanSize(0x100000064ull), 0x64u);  // a 4 GiB + 100 byte file
+    // Beyond 4 GiB the low 32 bits say nothing: 4 GiB + 100 bytes, 8 GiB exactly.
+    EXPECT_EQ(sfx::ConfigScanSize(0x100000064ull), 20971520u);
+    EXPECT_EQ(sfx::ConfigScanSize(0x200000000ull), 20971520u);
     EXPECT_EQ(sfx::ConfigScanSize(0x1FFFFFFFFull), 20971520u);
 }
 

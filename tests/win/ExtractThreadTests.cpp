@@ -909,6 +909,31 @@ TEST(ExtractThread, OutputFolderNamingAFileIsASystemErrorForThatFolder) {
     std::printf("[   INFO   ] folder creation over a file: error %u\n", static_cast<unsigned>(error.code));
 }
 
+// A normal run's folder was made by the run: the worker neither creates a
+// missing one nor extracts into a file in its place.
+TEST(ExtractThread, FolderMadeByTheRunIsNeverCreatedOrReplaced) {
+    TempFolder out;
+    out.Create();
+    const std::wstring file = out.path() + L"occupied";
+    WriteAll(file, "a file, not a folder");
+    const std::wstring missing = out.path() + L"missing\\";
+    for (const std::wstring& dir : {missing, file + L"\\"}) {
+        CExtractThread worker;
+        TestWindow window;
+        ExtractThreadParams params = Params(DataPath(L"lzma2.7z"), dir, true);
+        params.folderCreated = true;
+        ASSERT_TRUE(RunToEnd(worker, window, params));
+        EXPECT_EQ(window.Outline(), kFailedAndDeleted);
+        ASSERT_EQ(window.errors.size(), 1u);
+        EXPECT_EQ(window.errors[0].kind, ExtractionErrorKind::SystemError);
+        EXPECT_EQ(window.errors[0].code, static_cast<std::uint32_t>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
+        EXPECT_EQ(window.errors[0].item, dir);
+        EXPECT_TRUE(worker.GetExtractedEntries().empty());
+    }
+    EXPECT_FALSE(IsFolder(missing));
+    EXPECT_EQ(ReadAll(file), "a file, not a folder");
+}
+
 TEST(ExtractThread, MissingArchiveIsAnEngineErrorWithTheEngineText) {
     TempFolder out;
     CExtractThread worker;

@@ -225,3 +225,60 @@ TEST_F(RemoveFolderTreeTest, JunctionIsRemovedWithoutEnteringItsTarget) {
     EXPECT_FALSE(Exists(At(L"tree")));
     EXPECT_TRUE(Exists(At(L"target\\precious.txt")));
 }
+
+namespace {
+
+// CreateSymbolicLinkW, allowing an unprivileged creator where the system knows
+// the flag (Windows 10 developer mode); false with the reason when no link
+// came of it.
+::testing::AssertionResult MakeSymbolicLink(const std::wstring& link, const std::wstring& target, bool folder) {
+    constexpr DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    const DWORD kind = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+    if (!::CreateSymbolicLinkW(link.c_str(), target.c_str(), kind | kAllowUnprivileged) &&
+        !::CreateSymbolicLinkW(link.c_str(), target.c_str(), kind)) {
+        return ::testing::AssertionFailure() << "CreateSymbolicLinkW failed with error " << ::GetLastError();
+    }
+    // Wine 8.0 reports success and makes nothing.
+    if (!Exists(link)) return ::testing::AssertionFailure() << "CreateSymbolicLinkW made no link";
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// Links inside the folder, to a folder and to a read-only file outside it:
+// the links go, their targets and the targets' attributes stay.
+TEST_F(RemoveFolderTreeTest, SymbolicLinksAreRemovedWithoutTouchingTheirTargets) {
+    Folder(L"outside");
+    File(L"outside\\precious.txt");
+    File(L"outside\\locked.txt", FILE_ATTRIBUTE_READONLY);
+    Folder(L"tree");
+    Folder(L"tree\\sub");
+    const ::testing::AssertionResult made = MakeSymbolicLink(At(L"tree\\sub\\folderlink"), At(L"outside"), true);
+    if (!made) GTEST_SKIP() << made.message();
+    ASSERT_TRUE(MakeSymbolicLink(At(L"tree\\filelink"), At(L"outside\\locked.txt"), false));
+    const DWORD linkAttributes = ::GetFileAttributesW(At(L"tree\\sub\\folderlink").c_str());
+    ASSERT_NE(linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the system does not report the link";
+    // The file link shows its own attributes; make it read-only as well, so
+    // that clearing them is needed and must not reach the target.
+    ::SetFileAttributesW(At(L"outside\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_TRUE(RemoveFolderTree(At(L"tree"), kAll));
+    EXPECT_FALSE(Exists(At(L"tree")));
+    EXPECT_TRUE(Exists(At(L"outside\\precious.txt")));
+    EXPECT_TRUE(Exists(At(L"outside\\locked.txt")));
+    EXPECT_NE(::GetFileAttributesW(At(L"outside\\locked.txt").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+// The folder itself replaced by a link: only the link goes.
+TEST_F(RemoveFolderTreeTest, FolderThatIsALinkIsNotEntered) {
+    Folder(L"outside");
+    File(L"outside\\precious.txt");
+    const ::testing::AssertionResult made = MakeSymbolicLink(At(L"tree"), At(L"outside"), true);
+    if (!made) GTEST_SKIP() << made.message();
+    ASSERT_NE(::GetFileAttributesW(At(L"tree").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u)
+        << "the system does not report the link";
+
+    EXPECT_TRUE(RemoveFolderTree(At(L"tree"), kAll));
+    EXPECT_FALSE(Exists(At(L"tree")));
+    EXPECT_TRUE(Exists(At(L"outside\\precious.txt")));
+}

@@ -397,6 +397,10 @@ TEST_F(ReadFileResourceTest, ReadsTheNamedResourceFromTheFile) {
 TEST_F(ReadFileResourceTest, FaultsGiveTheirCodes) {
     Bytes notMz = PeWithVerify(Le64(0));
     notMz[1] = 'X';
+    // The header offset points far past the file: the resource functions
+    // must not be let loose on it.
+    Bytes farHeaders = PeWithVerify(Le64(0));
+    farHeaders[0x3C] = 0xF0, farHeaders[0x3D] = 0xFF, farHeaders[0x3E] = 0xFF, farHeaders[0x3F] = 0x7F;
     const struct {
         const char* what;
         Bytes bytes;
@@ -407,6 +411,7 @@ TEST_F(ReadFileResourceTest, FaultsGiveTheirCodes) {
         {"empty", {}, riviru::HResultFromWin32(ERROR_FILE_INVALID)},
         // The directory claims more bytes than the file has: refused, not read.
         {"data past the end", BuildPe({{L"_KVR_VERIFY", Le64(0), 0x10000000u}}), riviru::kInvalidData},
+        {"headers past the end", farHeaders, riviru::kInvalidData},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

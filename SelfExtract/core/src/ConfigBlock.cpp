@@ -26,9 +26,21 @@ ConfigMarker<N> CompleteMarker(const char (&stored)[N + 1]) noexcept {
     return marker;
 }
 
+// The first p in [from, limit) at which the marker lies in data, or limit.
+// memchr finds the candidates for the first byte at the speed of a plain read
+// of the bytes; only those are compared in full.
 template <std::size_t N>
-bool MatchesAt(const std::uint8_t* data, std::size_t p, const ConfigMarker<N>& marker) noexcept {
-    return std::memcmp(data + p, marker.data(), N) == 0;
+std::size_t FindMarker(const std::uint8_t* data, std::size_t from, std::size_t limit,
+                       const ConfigMarker<N>& marker) noexcept {
+    std::size_t p = from;
+    while (p < limit) {
+        const void* hit = std::memchr(data + p, marker[0], limit - p);
+        if (hit == nullptr) return limit;
+        p = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
+        if (std::memcmp(data + p + 1, marker.data() + 1, N - 1) == 0) return p;
+        ++p;
+    }
+    return limit;
 }
 
 // Wipes a copy of the key once it is no longer needed.
@@ -48,8 +60,9 @@ ConfigMarker<kEndMarkerSize> BuildEndMarker() noexcept {
 }
 
 std::size_t ConfigScanSize(std::uint64_t fileSize) noexcept {
-    const std::uint64_t low = fileSize & 0xFFFFFFFFu;
-    return static_cast<std::size_t>(std::min<std::uint64_t>(low, kConfigScanLimit));
+    // The whole 64-bit size: the low 32 bits of a file beyond 4 GiB can be
+    // anything down to 0.
+    return static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kConfigScanLimit));
 }
 
 std::optional<ConfigBlockLocation> FindConfigBlock(const std::uint8_t* data,
@@ -59,19 +72,12 @@ std::optional<ConfigBlockLocation> FindConfigBlock(const std::uint8_t* data,
     const std::size_t limit = mappedSize - kConfigScanMargin;
     const auto startMarker = BuildStartMarker();
     const auto endMarker = BuildEndMarker();
-    std::size_t p = 0;
-    for (; p < limit; ++p) {
-        if (MatchesAt(data, p, startMarker)) break;
-    }
-    if (p >= limit) return std::nullopt;
-    const std::size_t begin = p + kStartMarkerSize;
-    for (p = begin; p < limit; ++p) {
-        if (MatchesAt(data, p, endMarker)) {
-            if (p == begin) return std::nullopt;
-            return ConfigBlockLocation{begin, p - begin};
-        }
-    }
-    return std::nullopt;
+    const std::size_t start = FindMarker(data, 0, limit, startMarker);
+    if (start >= limit) return std::nullopt;
+    const std::size_t begin = start + kStartMarkerSize;
+    const std::size_t end = FindMarker(data, begin, limit, endMarker);
+    if (end >= limit || end == begin) return std::nullopt;
+    return ConfigBlockLocation{begin, end - begin};
 }
 
 std::vector<std::uint8_t> DecipherConfigBlock(const std::uint8_t* block, std::size_t size,

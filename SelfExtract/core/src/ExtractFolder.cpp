@@ -1,15 +1,25 @@
 #include "sfx/ExtractFolder.h"
 
-#include <cstdlib>
+#include <array>
 
 #include "riviru/shell/CommandLineText.h"
 
 namespace sfx {
 
-std::wstring MakeRandomFolderName() {
+std::wstring MakeRandomFolderName(const RandomBytes& random) {
     static constexpr wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr std::size_t kCharacters = 8;
+    constexpr unsigned kLimit = 252;  // the largest multiple of 36 a byte holds
     std::wstring name = L"kvr";
-    for (int i = 0; i < 8; ++i) name.push_back(kAlphabet[std::rand() % 36]);
+    std::array<std::uint8_t, 32> bytes{};
+    while (name.size() < 3 + kCharacters) {
+        if (!random || !random(bytes.data(), bytes.size())) return {};
+        for (std::uint8_t byte : bytes) {
+            if (byte >= kLimit) continue;
+            name.push_back(kAlphabet[byte % 36]);
+            if (name.size() == 3 + kCharacters) break;
+        }
+    }
     return name;
 }
 

@@ -46,8 +46,8 @@ struct ConfigBlockLocation {
     std::size_t EndOffset() const noexcept { return begin + size + kEndMarkerSize; }
 };
 
-// The number of bytes of a file of fileSize bytes that are searched: the low
-// 32 bits of the size, at most kConfigScanLimit.
+// The number of bytes of a file of fileSize bytes that are searched: its
+// size, at most kConfigScanLimit.
 std::size_t ConfigScanSize(std::uint64_t fileSize) noexcept;
 
 // Scans p = 0, 1, ... while p < mappedSize - 20: the first start marker opens

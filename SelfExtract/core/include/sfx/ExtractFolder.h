@@ -1,13 +1,20 @@
 // The rules that fix the extraction folder before anything is extracted.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace sfx {
 
-// "kvr" followed by 8 characters of [a-z0-9] drawn from the runtime's
-// pseudo-random generator, which start-up seeds once.
-std::wstring MakeRandomFolderName();
+// Fills buffer with size random bytes; false when the source failed.
+using RandomBytes = std::function<bool(std::uint8_t* buffer, std::size_t size)>;
+
+// "kvr" followed by 8 characters of [a-z0-9], each equally likely: a byte of
+// random is used only below 252 (7 × 36), taken modulo 36. The empty text
+// when random fails.
+std::wstring MakeRandomFolderName(const RandomBytes& random);
 
 // Absolute only when it begins with two backslashes or a letter and a colon;
 // everything else, including a path beginning with one backslash, is relative.

@@ -58,9 +58,26 @@ private:
                 ::SetLastError(ERROR_ACCESS_DENIED);
                 return Fail();
             }
-            if (!::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL)) return Fail();
+            if (!ClearAttributes(full, attributes)) return Fail();
         }
+        // DeleteFileW removes a file link itself, not its target.
         return ::DeleteFileW(full.c_str()) || Fail();
+    }
+
+    // SetFileAttributesW would follow a link and change its target: a link's
+    // own attributes are set through a handle to the link.
+    static bool ClearAttributes(const std::wstring& full, DWORD attributes) noexcept {
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+            return ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+        }
+        const win::unique_file link(::CreateFileW(full.c_str(), FILE_WRITE_ATTRIBUTES,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING,
+                                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!link) return false;
+        FILE_BASIC_INFO info{};
+        info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        return ::SetFileInformationByHandle(link.get(), FileBasicInfo, &info, sizeof(info)) != FALSE;
     }
 
     // Records the error of the call that just failed; always false.
@@ -79,6 +96,14 @@ bool RemoveFolderTree(const std::wstring& path, FolderRemoveFlags flags) {
     if (!IsRemovableFolderPath(path)) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return false;
+    }
+    // A folder that is itself a link (a junction put in its place) is not
+    // entered: only the link goes.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        if (!HasFlag(flags, FolderRemoveFlags::RemoveRoot)) return true;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ::RemoveDirectoryW(path.c_str()) != FALSE
+                                                            : ::DeleteFileW(path.c_str()) != FALSE;
     }
     return FolderRemover(flags).RemoveContents(path, 0);
 }

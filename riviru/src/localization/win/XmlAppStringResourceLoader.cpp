@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "riviru/resources/ResourceUtils.h"
+#include "riviru/win/SystemLibrary.h"
 #include "riviru/win/UniqueResource.h"
 
 namespace riviru {
@@ -14,22 +15,9 @@ namespace {
 using Rfc1766ToLcidWFunction = HRESULT(WINAPI*)(LCID*, LPCWSTR);
 using LocaleNameToLcidFunction = LCID(WINAPI*)(LPCWSTR, DWORD);
 
-// mlang.dll only from the system folder: the stub runs elevated, and a DLL
-// of that name beside it must never be loaded.
-win::unique_module LoadMlang() {
-    win::unique_module library(::LoadLibraryExW(L"mlang.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (library || ::GetLastError() != ERROR_INVALID_PARAMETER) return library;
-    // Windows 7 without the search-path update does not know the flag.
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return library;
-    const std::wstring path = std::wstring(folder, length) + L"\\mlang.dll";
-    library.reset(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    return library;
-}
-
 LCID Rfc1766ToLcid(const std::wstring& cultureName) {
-    const win::unique_module mlang = LoadMlang();
+    // From the system folder only, as every DLL loaded by name.
+    const win::unique_module mlang(win::LoadSystemLibrary(L"mlang.dll"));
     if (!mlang) return 0;
     const FARPROC proc = ::GetProcAddress(mlang.get(), "Rfc1766ToLcidW");
     if (!proc) return 0;
