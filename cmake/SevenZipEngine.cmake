@@ -114,6 +114,23 @@ target_include_directories(sevenzip SYSTEM PUBLIC "${_sz}/CPP" "${_sz}/C")
 # PE fails on split-off parts of inline COM methods ("section type
 # conflict"); no partial inlining avoids that.
 target_compile_options(sevenzip PRIVATE -O2 -ffunction-sections -fdata-sections -fno-partial-inlining)
+# Only the data path is hot: the C codecs, filters, CRC and hashes, the C++
+# coders and crypto filters and the streams between them. Header parsing,
+# paths, strings, the registry and the extraction driver run once per archive
+# or per entry and are compiled for size (a stub is a download).
+set(_sz_hot_cpp
+    CPP/7zip/Common/CWrappers.cpp CPP/7zip/Common/FileStreams.cpp CPP/7zip/Common/FilterCoder.cpp
+    CPP/7zip/Common/InBuffer.cpp CPP/7zip/Common/LimitedStreams.cpp CPP/7zip/Common/OutBuffer.cpp
+    CPP/7zip/Common/StreamBinder.cpp CPP/7zip/Common/StreamObjects.cpp CPP/7zip/Common/StreamUtils.cpp
+    CPP/7zip/Common/VirtThread.cpp CPP/7zip/Archive/Common/OutStreamWithCRC.cpp
+    CPP/7zip/Archive/7z/7zExtract.cpp)
+list(TRANSFORM _sz_hot_cpp PREPEND "${_sz}/")
+foreach(_sz_source IN LISTS SFX_7ZIP_CPP_SOURCES)
+    if(_sz_source MATCHES "/CPP/7zip/(Compress|Crypto)/" OR _sz_source IN_LIST _sz_hot_cpp)
+        continue()
+    endif()
+    set_property(SOURCE "${_sz_source}" APPEND PROPERTY COMPILE_OPTIONS -Os)
+endforeach()
 # Unreferenced engine functions are dropped from every program that links it.
 # The formats and codecs register themselves from static constructors, so a
 # program must link the library whole: $<LINK_LIBRARY:WHOLE_ARCHIVE,sevenzip>.
@@ -122,3 +139,5 @@ target_link_libraries(sevenzip PUBLIC oleaut32 ole32 uuid advapi32 user32)
 
 unset(_sz)
 unset(_sz_guids)
+unset(_sz_hot_cpp)
+unset(_sz_source)
